@@ -1,0 +1,25 @@
+#include "app/fatal_exit.h"
+
+#include <csignal>
+#include <cstdlib>
+#include <exception>
+
+#include "dravlen/result_code.h"
+
+namespace dravlen {
+namespace {
+
+[[noreturn]] void ExitUnavailable() {
+  std::_Exit(static_cast<int>(ResultCode::ComponentUnavailable));
+}
+
+void OnAbortSignal(int) { ExitUnavailable(); }
+
+}  // namespace
+
+void InstallFatalExitHandlers() {
+  std::set_terminate(&ExitUnavailable);
+  std::signal(SIGABRT, &OnAbortSignal);
+}
+
+}  // namespace dravlen

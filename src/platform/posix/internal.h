@@ -1,0 +1,34 @@
+// Links between the files of the Linux stand-in layer: state one file owns
+// and another reads or resets. Neither the program nor its tests include
+// this header.
+#ifndef DRAVLEN_PLATFORM_POSIX_INTERNAL_H_
+#define DRAVLEN_PLATFORM_POSIX_INTERNAL_H_
+
+#include "platform/posix/win_types.h"
+
+namespace standin {
+namespace internal {
+
+// Appends `name` to the call log when a test is recording (testing.cc).
+void LogCall(const char* name);
+
+// Remembers a MessageBoxA call for LastMessageBox (testing.cc).
+void RecordMessageBox(bool hadOwner, const char* text, const char* caption, UINT type);
+
+// Takes the system ANSI code page from the environment again
+// (code_pages.cc).
+void ResetCodePages();
+
+// Forgets locale overrides and every thread's SetThreadLocale, and restores
+// the default version (locale.cc).
+void ResetLocales();
+
+// The ANSI code page of the calling thread's locale, or 0 when that locale
+// does not name one; CP_THREAD_ACP then falls back to the system code page
+// (locale.cc).
+UINT ThreadLocaleAnsiCodePage();
+
+}  // namespace internal
+}  // namespace standin
+
+#endif  // DRAVLEN_PLATFORM_POSIX_INTERNAL_H_

@@ -1,0 +1,68 @@
+// Controls of the Linux stand-in layer for tests: the machine's code pages,
+// locale and version, and bookkeeping that lets a test see what the program
+// did with the platform. Nothing in the program itself includes this header.
+#ifndef DRAVLEN_PLATFORM_POSIX_TESTING_H_
+#define DRAVLEN_PLATFORM_POSIX_TESTING_H_
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "platform/posix/win_types.h"
+
+namespace standin {
+
+// Back to the state a new process has: code pages and thread locale from
+// the environment, Windows NT 10.0, no locale overrides, an empty call log.
+// The class table and the counters of live objects are left alone.
+void ResetMachine();
+
+// What GetACP answers, and so CP_ACP means. Any value may be set, including
+// a code page that GetCPInfo and the conversions do not know.
+void SetSystemAnsiCodePage(UINT codePage);
+
+// What GetVersionExA reports.
+void SetVersion(DWORD platformId, DWORD majorVersion);
+
+// Makes GetLocaleInfoA(locale, LOCALE_IDEFAULTANSICODEPAGE, ...) read `text`,
+// or fail when `text` is null, and CP_THREAD_ACP follow the value that text
+// denotes on a thread with that locale.
+void SetLocaleAnsiCodePageText(LCID locale, const char* text);
+
+// The code page and locale that the locale named in the environment gives
+// (LC_ALL, then LC_CTYPE, then LANG), as Windows defaults them.
+UINT AnsiCodePageFromEnvironment();
+LCID LocaleFromEnvironment();
+
+// CoInitialize/CoInitializeEx calls that succeeded on this thread and are
+// not yet balanced by CoUninitialize; negative after an unbalanced
+// CoUninitialize.
+int ComInitializationCount();
+
+// Objects allocated by SysAlloc* and SafeArrayCreate* and not yet freed.
+std::size_t LiveStringCount();
+std::size_t LiveArrayCount();
+
+// A log of platform calls, in order: while recording, the layer appends the
+// function's name for CoInitialize, CoUninitialize, CoCreateInstance, OleRun,
+// VariantInit, VariantClear, SafeArrayGetVartype, SafeArrayLock,
+// SafeArrayUnlock, SafeArrayDestroy and MessageBoxA. Tests append their own
+// entries (a fake component's methods) with RecordCall.
+void StartCallLog();
+void RecordCall(const std::string& entry);
+std::vector<std::string> TakeCallLog();  // stops recording
+
+// What MessageBoxA was last called with; `calls` counts the calls since
+// ResetMachine.
+struct MessageBoxRecord {
+  int calls = 0;
+  bool hadOwner = false;
+  std::string text;
+  std::string caption;
+  UINT type = 0;
+};
+MessageBoxRecord LastMessageBox();
+
+}  // namespace standin
+
+#endif  // DRAVLEN_PLATFORM_POSIX_TESTING_H_

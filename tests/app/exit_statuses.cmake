@@ -1,0 +1,25 @@
+# Runs the native program with argument lists whose exit status is known
+# without a component: a wrong count gives 3, any one argument gives 4.
+function(expect_status expected)
+  execute_process(COMMAND ${PROGRAM} ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out
+                  ERROR_VARIABLE err)
+  if(NOT status EQUAL expected)
+    message(FATAL_ERROR "dravlen ${ARGN}: exit status ${status}, expected ${expected}")
+  endif()
+  if(NOT out STREQUAL "")
+    message(FATAL_ERROR "dravlen ${ARGN}: wrote to standard output: ${out}")
+  endif()
+  if(expected EQUAL 3 AND NOT err MATCHES "Returned codes")
+    message(FATAL_ERROR "dravlen ${ARGN}: no usage text")
+  endif()
+  if(NOT expected EQUAL 3 AND NOT err STREQUAL "")
+    message(FATAL_ERROR "dravlen ${ARGN}: wrote ${err}")
+  endif()
+endfunction()
+
+expect_status(3)
+expect_status(3 a b)
+expect_status(3 "c:\\my" "containers\\a.qmv")
+expect_status(4 "c:\\containers\\a.qmv")
+expect_status(4 "")
+expect_status(4 "/?")
