@@ -49,12 +49,6 @@ SAFEARRAY* TakeArray(VARIANT& reply) {
   return nullptr;
 }
 
-void Attach(StringArrayView& view, VARIANT& reply) {
-  unique_safearray array(TakeArray(reply));
-  view.attach(array.get());
-  array.release();
-}
-
 }  // namespace
 
 MountVerdict QueryMounted(const char* argument) {
@@ -78,8 +72,14 @@ MountVerdict QueryMounted(const char* argument) {
     VariantClear(&companionReply);
     return MountVerdict::NotMounted;
   }
-  Attach(containers, containersReply);
-  Attach(companion, companionReply);
+  // Both arrays are owned before either is attached, so that neither leaks
+  // when the other turns out unreadable.
+  unique_safearray containersArray(TakeArray(containersReply));
+  unique_safearray companionArray(TakeArray(companionReply));
+  containers.attach(containersArray.get());
+  containersArray.release();
+  companion.attach(companionArray.get());
+  companionArray.release();
 
   // 64-bit index: an upper bound of LONG's maximum must not wrap the loop.
   const int64_t lower = containers.lowerBound();

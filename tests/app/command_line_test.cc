@@ -31,6 +31,10 @@ struct SplitCase {
   Arguments expected;
 };
 
+void PrintTo(const SplitCase& test, std::ostream* os) {
+  *os << test.codePage << ": " << ::testing::PrintToString(test.line);
+}
+
 class SplitCommandLineTest : public ::testing::TestWithParam<SplitCase> {};
 
 TEST_P(SplitCommandLineTest, Splits) {

@@ -29,7 +29,7 @@ class FrontEndTest : public ::testing::Test {
   }
 
   static ResultCode RunWith(const std::vector<const char*>& argv) {
-    return Run(static_cast<int>(argv.size()), argv.data());
+    return dravlen::Run(static_cast<int>(argv.size()), argv.data());
   }
 };
 
@@ -65,6 +65,8 @@ struct ExitCase {
   const char* argument;
   ResultCode expected;
 };
+
+void PrintTo(const ExitCase& test, std::ostream* os) { *os << test.name; }
 
 class FrontEndExitTest : public FrontEndTest, public ::testing::WithParamInterface<ExitCase> {};
 
@@ -114,7 +116,7 @@ const ExitCase kExitCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Verdicts, FrontEndExitTest, ::testing::ValuesIn(kExitCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 }  // namespace
 }  // namespace dravlen

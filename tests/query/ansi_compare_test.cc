@@ -15,6 +15,11 @@ struct CompareCase {
   int32_t expected;
 };
 
+void PrintTo(const CompareCase& test, std::ostream* os) {
+  *os << test.systemCodePage << ": " << ::testing::PrintToString(test.first) << " vs "
+      << ::testing::PrintToString(test.second);
+}
+
 class CompareAnsiNoCaseTest : public ::testing::TestWithParam<CompareCase> {
  protected:
   void SetUp() override {

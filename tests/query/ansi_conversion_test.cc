@@ -34,6 +34,10 @@ struct ConversionCase {
   std::string expected;
 };
 
+void PrintTo(const ConversionCase& test, std::ostream* os) {
+  *os << test.systemCodePage << "/" << test.threadLocale << ": " << ::testing::PrintToString(test.expected);
+}
+
 class ConvertToAnsiTextTest : public ConversionTest,
                               public ::testing::WithParamInterface<ConversionCase> {};
 
@@ -87,6 +91,8 @@ struct MethodCase {
   uint32_t expected;
 };
 
+void PrintTo(const MethodCase& test, std::ostream* os) { *os << test.name; }
+
 class ConversionCodePageTest : public ::testing::TestWithParam<MethodCase> {
  protected:
   void SetUp() override {
@@ -121,7 +127,7 @@ INSTANTIATE_TEST_SUITE_P(
         MethodCase{"UncheckedDigits", VER_PLATFORM_WIN32_WINDOWS, 4, "12a", 169},
         MethodCase{"NegativeDigitWraps", VER_PLATFORM_WIN32_WINDOWS, 4, "-1", 4294967267u},
         MethodCase{"LongestText", VER_PLATFORM_WIN32_WINDOWS, 4, "999999", 999999}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(ConversionTest, FirstCallFixesTheMethod) {
   standin::SetVersion(VER_PLATFORM_WIN32_NT, 10);

@@ -36,6 +36,8 @@ struct RecordCase {
   Ranges leadBytes;
 };
 
+void PrintTo(const RecordCase& test, std::ostream* os) { *os << test.systemCodePage; }
+
 class ComparisonCodePageTest : public ::testing::TestWithParam<RecordCase> {
  protected:
   void SetUp() override { standin::ResetMachine(); }
@@ -54,7 +56,7 @@ TEST_P(ComparisonCodePageTest, BuildsRecordFromSystemCodePage) {
     EXPECT_TRUE(record.isUpperCase[static_cast<size_t>(byte)]);
     EXPECT_EQ(record.lowerCaseOf[static_cast<size_t>(byte)], byte + 32);
   }
-  for (int byte : {'a', 'z', '[', '@', '`', 0}) {
+  for (int byte : {int{'a'}, int{'z'}, int{'['}, int{'@'}, int{'`'}, 0}) {
     EXPECT_FALSE(record.isUpperCase[static_cast<size_t>(byte)]) << byte;
   }
 }

@@ -88,6 +88,8 @@ struct QueryCase {
   Outcome expected;
 };
 
+void PrintTo(const QueryCase& test, std::ostream* os) { *os << test.name; }
+
 class QueryMountedTest : public ::testing::TestWithParam<QueryCase> {
  protected:
   void SetUp() override {
@@ -184,7 +186,7 @@ const QueryCase kQueryCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Replies, QueryMountedTest, ::testing::ValuesIn(kQueryCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 class QueryMountedSequenceTest : public QueryMountedTest {};
 

@@ -84,6 +84,8 @@ struct ErrorCase {
   HRESULT expected;
 };
 
+void PrintTo(const ErrorCase& test, std::ostream* os) { *os << test.name; }
+
 class StringArrayViewErrorTest : public ::testing::TestWithParam<ErrorCase> {
  protected:
   void TearDown() override { EXPECT_EQ(standin::LiveArrayCount(), 0u); }
@@ -146,7 +148,7 @@ const ErrorCase kErrorCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Errors, StringArrayViewErrorTest, ::testing::ValuesIn(kErrorCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 }  // namespace
 }  // namespace dravlen
