@@ -14,7 +14,8 @@ namespace {
 // A crash inside the component must not raise the system's fault dialog
 // and leave an unattended script waiting: the component could not answer.
 LONG WINAPI ExitOnUnhandledException(EXCEPTION_POINTERS*) {
-  TerminateProcess(GetCurrentProcess(), static_cast<UINT>(dravlen::ResultCode::ComponentUnavailable));
+  TerminateProcess(GetCurrentProcess(),
+                   static_cast<UINT>(dravlen::ResultCode::ComponentUnavailable));
   return EXCEPTION_EXECUTE_HANDLER;
 }
 

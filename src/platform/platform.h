@@ -10,9 +10,9 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
-#include <windows.h>
 #include <ole2.h>
 #include <oleauto.h>
+#include <windows.h>
 #else
 #include "platform/posix/com.h"
 #include "platform/posix/nls.h"

@@ -21,12 +21,11 @@ int32_t CompareAscii(const unsigned char* first, const unsigned char* second) {
 int32_t UpperCaseOf(const ComparisonCodePage& rules, const unsigned char* character) {
   const char bytes[2] = {static_cast<char>(character[0]), static_cast<char>(character[1])};
   WCHAR wide[2];
-  const int wideLength = MultiByteToWideChar(
-      rules.codePage, MB_PRECOMPOSED | MB_ERR_INVALID_CHARS, bytes, 2, wide, 2);
+  const int wideLength =
+      MultiByteToWideChar(rules.codePage, MB_PRECOMPOSED | MB_ERR_INVALID_CHARS, bytes, 2, wide, 2);
   if (wideLength <= 0) return -1;
   WCHAR upper[2];
-  const int upperLength =
-      LCMapStringW(rules.localeId, LCMAP_UPPERCASE, wide, wideLength, upper, 2);
+  const int upperLength = LCMapStringW(rules.localeId, LCMAP_UPPERCASE, wide, wideLength, upper, 2);
   if (upperLength <= 0) return -1;
   char mapped[2];
   switch (WideCharToMultiByte(rules.codePage, 0, upper, upperLength, mapped, 2, nullptr, nullptr)) {

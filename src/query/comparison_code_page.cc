@@ -112,9 +112,8 @@ ComparisonCodePage BuildComparisonCodePage() {
     if (!GetCPInfo(codePage, &info)) return record;
     if (info.MaxCharSize >= 2) {
       record.isMultibyte = true;
-      ForEachLeadByteRange(info, [&](unsigned first, unsigned last) {
-        FlagRange(record.isLeadByte, first, last);
-      });
+      ForEachLeadByteRange(
+          info, [&](unsigned first, unsigned last) { FlagRange(record.isLeadByte, first, last); });
     }
   }
   record.codePage = codePage;

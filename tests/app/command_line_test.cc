@@ -46,7 +46,8 @@ TEST_P(SplitCommandLineTest, Splits) {
 INSTANTIATE_TEST_SUITE_P(
     ProgramName, SplitCommandLineTest,
     ::testing::Values(SplitCase{0, "", {""}}, SplitCase{0, "prog", {"prog"}},
-                      SplitCase{0, "\"C:\\Program Files\\dravlen.exe\" a",
+                      SplitCase{0,
+                                "\"C:\\Program Files\\dravlen.exe\" a",
                                 {"C:\\Program Files\\dravlen.exe", "a"}},
                       SplitCase{0, "pro\"g ram\"x a", {"prog ramx", "a"}},
                       // Backslashes are plain characters in the program's name.
@@ -55,27 +56,27 @@ INSTANTIATE_TEST_SUITE_P(
 
 INSTANTIATE_TEST_SUITE_P(
     Arguments, SplitCommandLineTest,
-    ::testing::Values(
-        SplitCase{0, "prog  a\t b  \t", {"prog", "a", "b"}}, SplitCase{0, "prog   ", {"prog"}},
-        SplitCase{0, "prog \"\"", {"prog", ""}}, SplitCase{0, "prog \"\" \"\"", {"prog", "", ""}},
-        SplitCase{0, "prog \"a b\" c", {"prog", "a b", "c"}},
-        SplitCase{0, "prog \"a\tb\"", {"prog", "a\tb"}},
-        SplitCase{0, "prog \"unterminated x", {"prog", "unterminated x"}},
-        SplitCase{0, "prog /?", {"prog", "/?"}},
-        // 2n backslashes and a quote: n backslashes, and the quote toggles.
-        SplitCase{0, "prog a\\\\\"b c\"", {"prog", "a\\b c"}},
-        SplitCase{0, "prog a\\\\\\\\\"b\"", {"prog", "a\\\\b"}},
-        // 2n+1 backslashes and a quote: n backslashes and a literal quote.
-        SplitCase{0, "prog a\\\"b", {"prog", "a\"b"}},
-        SplitCase{0, "prog a\\\\\\\"b c", {"prog", "a\\\"b", "c"}},
-        // Backslashes before anything else stay as they are.
-        SplitCase{0, "prog c:\\a\\\\b\\ x\\", {"prog", "c:\\a\\\\b\\", "x\\"}},
-        // Two quotes inside a quoted stretch: one literal quote, still quoted.
-        SplitCase{0, "prog \"a\"\"b\"", {"prog", "a\"b"}},
-        SplitCase{0, "prog \"a\"\" b\" c", {"prog", "a\" b", "c"}},
-        SplitCase{0, "prog \"\"\"\"", {"prog", "\""}},
-        // Outside a quoted stretch two quotes open and close one.
-        SplitCase{0, "prog a\"\"b", {"prog", "ab"}}));
+    ::testing::Values(SplitCase{0, "prog  a\t b  \t", {"prog", "a", "b"}},
+                      SplitCase{0, "prog   ", {"prog"}}, SplitCase{0, "prog \"\"", {"prog", ""}},
+                      SplitCase{0, "prog \"\" \"\"", {"prog", "", ""}},
+                      SplitCase{0, "prog \"a b\" c", {"prog", "a b", "c"}},
+                      SplitCase{0, "prog \"a\tb\"", {"prog", "a\tb"}},
+                      SplitCase{0, "prog \"unterminated x", {"prog", "unterminated x"}},
+                      SplitCase{0, "prog /?", {"prog", "/?"}},
+                      // 2n backslashes and a quote: n backslashes, and the quote toggles.
+                      SplitCase{0, "prog a\\\\\"b c\"", {"prog", "a\\b c"}},
+                      SplitCase{0, "prog a\\\\\\\\\"b\"", {"prog", "a\\\\b"}},
+                      // 2n+1 backslashes and a quote: n backslashes and a literal quote.
+                      SplitCase{0, "prog a\\\"b", {"prog", "a\"b"}},
+                      SplitCase{0, "prog a\\\\\\\"b c", {"prog", "a\\\"b", "c"}},
+                      // Backslashes before anything else stay as they are.
+                      SplitCase{0, "prog c:\\a\\\\b\\ x\\", {"prog", "c:\\a\\\\b\\", "x\\"}},
+                      // Two quotes inside a quoted stretch: one literal quote, still quoted.
+                      SplitCase{0, "prog \"a\"\"b\"", {"prog", "a\"b"}},
+                      SplitCase{0, "prog \"a\"\" b\" c", {"prog", "a\" b", "c"}},
+                      SplitCase{0, "prog \"\"\"\"", {"prog", "\""}},
+                      // Outside a quoted stretch two quotes open and close one.
+                      SplitCase{0, "prog a\"\"b", {"prog", "ab"}}));
 
 // Under code page 932 a lead byte takes the next byte with it.
 INSTANTIATE_TEST_SUITE_P(
@@ -87,8 +88,7 @@ INSTANTIATE_TEST_SUITE_P(
         SplitCase{932, "prog a\x81 b", {"prog", "a\x81 b"}},
         SplitCase{932, "pro\x81\" x", {"pro\x81\"", "x"}},
         // A lead byte last on the line takes nothing with it.
-        SplitCase{932, "prog a\x81", {"prog", "a\x81"}},
-        SplitCase{932, "prog\x81", {"prog\x81"}},
+        SplitCase{932, "prog a\x81", {"prog", "a\x81"}}, SplitCase{932, "prog\x81", {"prog\x81"}},
         // Half-width katakana are single bytes.
         SplitCase{932, "prog \xB1 b", {"prog", "\xB1", "b"}},
         SplitCase{936, "prog \"\xD5\x5C\"", {"prog", "\xD5\x5C"}}));

@@ -35,7 +35,8 @@ struct ConversionCase {
 };
 
 void PrintTo(const ConversionCase& test, std::ostream* os) {
-  *os << test.systemCodePage << "/" << test.threadLocale << ": " << ::testing::PrintToString(test.expected);
+  *os << test.systemCodePage << "/" << test.threadLocale << ": "
+      << ::testing::PrintToString(test.expected);
 }
 
 class ConvertToAnsiTextTest : public ConversionTest,
@@ -50,20 +51,20 @@ TEST_P(ConvertToAnsiTextTest, Converts) {
 
 INSTANTIATE_TEST_SUITE_P(
     Entries, ConvertToAnsiTextTest,
-    ::testing::Values(
-        ConversionCase{1252, 0x0409, nullptr, ""}, ConversionCase{1252, 0x0409, u"", ""},
-        ConversionCase{1252, 0x0409, u"c:\\a.qmv", "c:\\a.qmv"},
-        // Nothing after an embedded NUL takes part.
-        ConversionCase{1252, 0x0409, u"c:\\a.qmv\0junk", "c:\\a.qmv"},
-        ConversionCase{1252, 0x0409, u"\0junk", ""},
-        ConversionCase{1252, 0x0409, u"\u00C9t\u00E9", "\xC9t\xE9"},
-        // A character the code page lacks takes its default character.
-        ConversionCase{1252, 0x0409, u"c:\\\u8868", "c:\\?"},
-        ConversionCase{932, 0x0411, u"c:\\\u8868", "c:\\\x95\x5C"},
-        ConversionCase{932, 0x0411, u"\uFF21", "\x82\x60"},
-        // The thread's code page converts, whatever the system's is.
-        ConversionCase{1252, 0x0419, u"\u0416", "\xC6"},
-        ConversionCase{1251, 0x0409, u"\u00C9", "\xC9"}));
+    ::testing::Values(ConversionCase{1252, 0x0409, nullptr, ""},
+                      ConversionCase{1252, 0x0409, u"", ""},
+                      ConversionCase{1252, 0x0409, u"c:\\a.qmv", "c:\\a.qmv"},
+                      // Nothing after an embedded NUL takes part.
+                      ConversionCase{1252, 0x0409, u"c:\\a.qmv\0junk", "c:\\a.qmv"},
+                      ConversionCase{1252, 0x0409, u"\0junk", ""},
+                      ConversionCase{1252, 0x0409, u"\u00C9t\u00E9", "\xC9t\xE9"},
+                      // A character the code page lacks takes its default character.
+                      ConversionCase{1252, 0x0409, u"c:\\\u8868", "c:\\?"},
+                      ConversionCase{932, 0x0411, u"c:\\\u8868", "c:\\\x95\x5C"},
+                      ConversionCase{932, 0x0411, u"\uFF21", "\x82\x60"},
+                      // The thread's code page converts, whatever the system's is.
+                      ConversionCase{1252, 0x0419, u"\u0416", "\xC6"},
+                      ConversionCase{1251, 0x0409, u"\u00C9", "\xC9"}));
 
 TEST_F(ConversionTest, ReusesStorageForShorterEntries) {
   standin::SetSystemAnsiCodePage(1252);

@@ -52,8 +52,7 @@ class FakeVolumeDriver final : public IMountQuery, public IRunnableObject {
     standin::RecordCall("Reserved");
     return E_NOTIMPL;
   }
-  HRESULT STDMETHODCALLTYPE GetMountedContainers(VARIANT* containers,
-                                                 VARIANT* companion) override {
+  HRESULT STDMETHODCALLTYPE GetMountedContainers(VARIANT* containers, VARIANT* companion) override {
     standin::RecordCall("GetMountedContainers");
     if (behaviour_.reply) behaviour_.reply(containers, companion);
     return behaviour_.getStatus;
@@ -93,8 +92,7 @@ class FakeFactory final : public IClassFactory {
     return left;
   }
 
-  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid,
-                                           void** object) override {
+  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** object) override {
     *object = nullptr;
     if (outer != nullptr) return CLASS_E_NOAGGREGATION;
     if (FAILED(behaviour_.createStatus)) return behaviour_.createStatus;

@@ -62,7 +62,9 @@ VARIANT Bstr() {
   variant.bstrVal = SysAllocString(u"c:\\a.qmv");
   return variant;
 }
-VARIANT IntegerArray() { return ArrayVariant(SafeArrayCreateVector(VT_I4, 0, 2), VT_ARRAY | VT_I4); }
+VARIANT IntegerArray() {
+  return ArrayVariant(SafeArrayCreateVector(VT_I4, 0, 2), VT_ARRAY | VT_I4);
+}
 VARIANT NullArray() { return ArrayVariant(nullptr); }
 VARIANT NullVariant() { return ArrayVariant(nullptr, VT_NULL); }
 VARIANT ByRefArray() {
@@ -116,16 +118,17 @@ const QueryCase kQueryCases[] = {
     // Activation.
     {"CreationFails", Behaviour([](auto& b) { b.createStatus = E_OUTOFMEMORY; }), "c:\\a.qmv",
      Outcome::Unavailable},
-    {"RunningStateFails",
-     Behaviour([](auto& b) { b.runnable = true;
-       b.runStatus = E_FAIL; }), "c:\\a.qmv",
-     Outcome::Unavailable},
+    {"RunningStateFails", Behaviour([](auto& b) {
+       b.runnable = true;
+       b.runStatus = E_FAIL;
+     }),
+     "c:\\a.qmv", Outcome::Unavailable},
     {"RunningStateSucceeds", Behaviour([](auto& b) { b.runnable = true; }), "c:\\a.qmv",
      Outcome::Mounted},
     {"NoMountQueryInterface", Behaviour([](auto& b) { b.hasMountQuery = false; }), "c:\\a.qmv",
      Outcome::Unavailable},
-    {"InterfaceWithoutReference", Behaviour([](auto& b) { b.nullMountQuery = true; }),
-     "c:\\a.qmv", Outcome::Raises},
+    {"InterfaceWithoutReference", Behaviour([](auto& b) { b.nullMountQuery = true; }), "c:\\a.qmv",
+     Outcome::Raises},
     {"InitializeFalse", Behaviour([](auto& b) { b.initializeStatus = S_FALSE; }), "c:\\a.qmv",
      Outcome::Unavailable},
     {"InitializeFails", Behaviour([](auto& b) { b.initializeStatus = E_FAIL; }), "c:\\a.qmv",
@@ -133,21 +136,26 @@ const QueryCase kQueryCases[] = {
     // Replies.
     {"NothingMounted", Behaviour([](auto& b) { b.reply = nullptr; }), "c:\\a.qmv",
      Outcome::NotMounted},
-    {"FailedFetchLeavesEmpty",
-     Behaviour([](auto& b) { b.reply = nullptr;
-       b.getStatus = E_FAIL; }), "c:\\a.qmv",
-     Outcome::NotMounted},
+    {"FailedFetchLeavesEmpty", Behaviour([](auto& b) {
+       b.reply = nullptr;
+       b.getStatus = E_FAIL;
+     }),
+     "c:\\a.qmv", Outcome::NotMounted},
     {"FailedFetchWithList", Behaviour([](auto& b) { b.getStatus = E_FAIL; }), "c:\\a.qmv",
      Outcome::Mounted},
     {"EmptyList", Behaviour([](auto& b) { b.reply = Lists({}); }), "c:\\a.qmv",
      Outcome::NotMounted},
-    {"FirstOfNegativeBounds",
-     Behaviour([](auto& b) { b.reply = Lists({u"c:\\a.qmv", u"c:\\b.qmv"}, -3); }), "c:\\a.qmv",
-     Outcome::Mounted},
-    {"LastOfPositiveBounds",
-     Behaviour([](auto& b) { b.reply = Lists({u"c:\\b.qmv", u"c:\\c.qmv", u"c:\\a.qmv"}, 5); }),
+    {"FirstOfNegativeBounds", Behaviour([](auto& b) {
+       b.reply = Lists({u"c:\\a.qmv", u"c:\\b.qmv"}, -3);
+     }),
      "c:\\a.qmv", Outcome::Mounted},
-    {"TwoEqualEntries", Behaviour([](auto& b) { b.reply = Lists({u"C:\\A.QMV", u"c:\\a.qmv"}); }),
+    {"LastOfPositiveBounds", Behaviour([](auto& b) {
+       b.reply = Lists({u"c:\\b.qmv", u"c:\\c.qmv", u"c:\\a.qmv"}, 5);
+     }),
+     "c:\\a.qmv", Outcome::Mounted},
+    {"TwoEqualEntries", Behaviour([](auto& b) {
+       b.reply = Lists({u"C:\\A.QMV", u"c:\\a.qmv"});
+     }),
      "c:\\a.qmv", Outcome::Mounted},
     {"AsciiCaseFolds", Behaviour([](auto& b) { b.reply = Lists({u"C:\\DATA\\A.QMV"}); }),
      "c:\\data\\a.qmv", Outcome::Mounted},
@@ -160,12 +168,11 @@ const QueryCase kQueryCases[] = {
      "c:\\a.qmv", Outcome::Mounted},
     {"NullEntryIsEmptyText", Behaviour([](auto& b) { b.reply = Lists({std::nullopt}); }), "",
      Outcome::Mounted},
-    {"NullEntryIsNoPath", Behaviour([](auto& b) { b.reply = Lists({std::nullopt}); }),
-     "c:\\a.qmv", Outcome::NotMounted},
-    {"EmptyArgumentOnlyMatchesEmpty", Behaviour([](auto&) {}), "", Outcome::NotMounted},
-    {"CompanionWithoutList",
-     Behaviour([](auto& b) { b.reply = Reply(Empty, StringList); }), "c:\\a.qmv",
+    {"NullEntryIsNoPath", Behaviour([](auto& b) { b.reply = Lists({std::nullopt}); }), "c:\\a.qmv",
      Outcome::NotMounted},
+    {"EmptyArgumentOnlyMatchesEmpty", Behaviour([](auto&) {}), "", Outcome::NotMounted},
+    {"CompanionWithoutList", Behaviour([](auto& b) { b.reply = Reply(Empty, StringList); }),
+     "c:\\a.qmv", Outcome::NotMounted},
     // Replies that cannot be read.
     {"ListIsString", Behaviour([](auto& b) { b.reply = Reply(Bstr, StringList); }), "c:\\a.qmv",
      Outcome::Raises},
@@ -213,9 +220,9 @@ TEST_F(QueryMountedSequenceTest, FailedActivationReleasesBeforeUninitialising) {
   FakeVolumeDriverRegistration registration(Behaviour([](auto& b) { b.hasMountQuery = false; }));
   standin::StartCallLog();
   EXPECT_EQ(Ask("c:\\a.qmv"), Outcome::Unavailable);
-  const std::vector<std::string> expected = {"CoInitialize", "CoCreateInstance", "OleRun",
-                                             "QueryInterface IMountQuery", "Destroy",
-                                             "CoUninitialize"};
+  const std::vector<std::string> expected = {"CoInitialize", "CoCreateInstance",
+                                             "OleRun",       "QueryInterface IMountQuery",
+                                             "Destroy",      "CoUninitialize"};
   EXPECT_EQ(standin::TakeCallLog(), expected);
 }
 

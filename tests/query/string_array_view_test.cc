@@ -105,8 +105,7 @@ void AttachOwned(StringArrayView& view, SAFEARRAY* array) {
 const ErrorCase kErrorCases[] = {
     {"NullArray", [](StringArrayView& v) { v.attach(nullptr); }, E_INVALIDARG},
     {"IntegerElements",
-     [](StringArrayView& v) { AttachOwned(v, SafeArrayCreateVector(VT_I4, 0, 1)); },
-     E_INVALIDARG},
+     [](StringArrayView& v) { AttachOwned(v, SafeArrayCreateVector(VT_I4, 0, 1)); }, E_INVALIDARG},
     {"VariantElements",
      [](StringArrayView& v) { AttachOwned(v, SafeArrayCreateVector(VT_VARIANT, 0, 1)); },
      E_INVALIDARG},

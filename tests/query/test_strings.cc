@@ -8,7 +8,8 @@ SAFEARRAY* MakeStringArray(const std::vector<Entry>& entries, LONG lowerBound) {
   SAFEARRAY* array = SafeArrayCreateVector(VT_BSTR, lowerBound, static_cast<ULONG>(entries.size()));
   auto* data = static_cast<BSTR*>(array->pvData);
   for (size_t i = 0; i < entries.size(); ++i) {
-    if (entries[i]) data[i] = SysAllocStringLen(entries[i]->data(), static_cast<UINT>(entries[i]->size()));
+    if (entries[i])
+      data[i] = SysAllocStringLen(entries[i]->data(), static_cast<UINT>(entries[i]->size()));
   }
   return array;
 }

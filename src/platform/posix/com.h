@@ -19,8 +19,7 @@ struct IUnknown {
 typedef IUnknown* LPUNKNOWN;
 
 struct IClassFactory : IUnknown {
-  virtual HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid,
-                                                   void** object) = 0;
+  virtual HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** object) = 0;
   virtual HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) = 0;
 
  protected:
@@ -69,8 +68,8 @@ void CoUninitialize();
 // on a thread without COM, CLASS_E_NOAGGREGATION for a non-null outer object.
 HRESULT CoCreateInstance(REFCLSID clsid, LPUNKNOWN outer, DWORD clsContext, REFIID riid,
                          LPVOID* object);
-HRESULT CoRegisterClassObject(REFCLSID clsid, LPUNKNOWN factory, DWORD clsContext,
-                              DWORD flags, DWORD* cookie);
+HRESULT CoRegisterClassObject(REFCLSID clsid, LPUNKNOWN factory, DWORD clsContext, DWORD flags,
+                              DWORD* cookie);
 HRESULT CoRevokeClassObject(DWORD cookie);
 
 // S_OK for an object without IRunnableObject; otherwise IRunnableObject::Run.

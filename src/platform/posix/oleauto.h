@@ -57,6 +57,13 @@ struct SAFEARRAY {
 };
 typedef SAFEARRAY* LPSAFEARRAY;
 
+// A record held by value; named outside VARIANT because a type declared
+// inside an anonymous union is not standard C++.
+struct VARIANT_BRECORD {
+  void* pvRecord;
+  void* pRecInfo;
+};
+
 struct VARIANT {
   VARTYPE vt;
   WORD wReserved1;
@@ -74,10 +81,7 @@ struct VARIANT {
     SAFEARRAY** pparray;
     VARIANT* pvarVal;
     void* byref;
-    struct {
-      void* pvRecord;
-      void* pRecInfo;
-    } brecVal;
+    VARIANT_BRECORD brecVal;
   };
 };
 typedef VARIANT VARIANTARG;
