@@ -86,3 +86,47 @@ INSTANTIATE_TEST_SUITE_P(
 
 }  // namespace
 }  // namespace dravlen
+
+namespace dravlen {
+namespace {
+
+// The ASCII rule one byte at a time, as the comparison must answer it
+// however many bytes it looks at together.
+int32_t ReferenceAscii(const char* first, const char* second) {
+  auto fold = [](unsigned char byte) { return byte >= 'A' && byte <= 'Z' ? byte + 32 : byte; };
+  for (;; ++first, ++second) {
+    const int a = fold(static_cast<unsigned char>(*first));
+    const int b = fold(static_cast<unsigned char>(*second));
+    if (a != b || *first == '\0') return a - b;
+  }
+}
+
+// Every length up to a few blocks, a difference at every position, of case
+// only or of a byte, and texts of unequal length.
+TEST(CompareAnsiNoCaseAscii, AgreesWithByteByByteRuleAtEveryPosition) {
+  standin::ResetMachine();
+  standin::SetSystemAnsiCodePage(1252);
+  InitComparisonCodePage();
+  const std::string alphabet = "Ab\\Z@[`{z\xC9\xE9" "0 .";
+  for (size_t length = 0; length <= 70; ++length) {
+    std::string base;
+    for (size_t i = 0; i < length; ++i) base.push_back(alphabet[(i * 7) % alphabet.size()]);
+    for (size_t at = 0; at <= length; ++at) {
+      for (const char replacement : {'a', 'B', 'z', '[', '\xC9', '\0'}) {
+        std::string other = base;
+        if (at < length) {
+          other[at] = replacement;
+        } else {
+          other.push_back(replacement == '\0' ? 'x' : replacement);
+        }
+        const char* a = base.c_str();
+        const char* b = other.c_str();
+        ASSERT_EQ(CompareAnsiNoCase(a, b), ReferenceAscii(a, b)) << length << " at " << at;
+        ASSERT_EQ(CompareAnsiNoCase(b, a), ReferenceAscii(b, a)) << length << " at " << at;
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace dravlen
