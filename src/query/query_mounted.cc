@@ -74,11 +74,14 @@ MountVerdict QueryMounted(const char* argument) {
   }
   // Both arrays are owned before either is attached, so that neither leaks
   // when the other turns out unreadable.
-  unique_safearray containersArray(TakeArray(containersReply));
-  unique_safearray companionArray(TakeArray(companionReply));
+  SAFEARRAY* const list = TakeArray(containersReply);
+  SAFEARRAY* const companionList = TakeArray(companionReply);
+  unique_safearray containersArray(list);
+  // One array handed out twice must not be destroyed twice.
+  unique_safearray companionArray(companionList != list ? companionList : nullptr);
   containers.attach(containersArray.get());
   containersArray.release();
-  companion.attach(companionArray.get());
+  companion.attach(companionList);
   companionArray.release();
 
   // 64-bit index: an upper bound of LONG's maximum must not wrap the loop.

@@ -76,6 +76,11 @@ VARIANT ByRefArray() {
   return variant;
 }
 
+// One array in both results: a component breaking the rules of ownership.
+std::function<void(VARIANT*, VARIANT*)> SameArrayTwice(VARIANT (*make)()) {
+  return [make](VARIANT* a, VARIANT* b) { *a = *b = make(); };
+}
+
 FakeBehaviour Behaviour(std::function<void(FakeBehaviour&)> adjust) {
   FakeBehaviour behaviour;
   behaviour.reply = Lists({u"c:\\a.qmv"});
@@ -173,6 +178,8 @@ const QueryCase kQueryCases[] = {
     {"EmptyArgumentOnlyMatchesEmpty", Behaviour([](auto&) {}), "", Outcome::NotMounted},
     {"CompanionWithoutList", Behaviour([](auto& b) { b.reply = Reply(Empty, StringList); }),
      "c:\\a.qmv", Outcome::NotMounted},
+    {"SameListTwice", Behaviour([](auto& b) { b.reply = SameArrayTwice(StringList); }),
+     "c:\\a.qmv", Outcome::Mounted},
     // Replies that cannot be read.
     {"ListIsString", Behaviour([](auto& b) { b.reply = Reply(Bstr, StringList); }), "c:\\a.qmv",
      Outcome::Raises},
@@ -189,6 +196,8 @@ const QueryCase kQueryCases[] = {
     {"CompanionIsString", Behaviour([](auto& b) { b.reply = Reply(StringList, Bstr); }),
      "c:\\a.qmv", Outcome::Raises},
     {"CompanionOfIntegers", Behaviour([](auto& b) { b.reply = Reply(StringList, IntegerArray); }),
+     "c:\\a.qmv", Outcome::Raises},
+    {"SameIntegersTwice", Behaviour([](auto& b) { b.reply = SameArrayTwice(IntegerArray); }),
      "c:\\a.qmv", Outcome::Raises},
 };
 
