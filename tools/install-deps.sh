@@ -4,7 +4,13 @@
 set -euo pipefail
 
 packages=(
+  # host build, tests and benchmarks
   cmake g++ make libgtest-dev libbenchmark-dev
+  # fuzz targets: clang with libFuzzer and the sanitizer runtimes
+  clang libclang-rt-14-dev
+  # Windows cross builds, their inspection and the end-to-end suite
+  g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 binutils-mingw-w64-i686
+  binutils-mingw-w64-x86-64 wine64
 )
 
 missing=()

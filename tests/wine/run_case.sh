@@ -1,0 +1,210 @@
+#!/bin/bash
+# Runs one case of cases.txt: dravlen.exe under Wine, started by launch.exe
+# with the case's exact command line, answered by the test component as the
+# case's scenario says.
+#
+# usage: run_case.sh CONFIG CASES_FILE CASE_NAME
+#
+# Checked for every case:
+#   - the exit status;
+#   - the message boxes: on the usage path exactly one MessageBoxA with no
+#     owner, style 0x40, the caption "Quillmere Dravlen Utility" and the text
+#     of usage.txt byte for byte; on every other path none at all;
+#   - that the launcher watched all eight message box functions;
+#   - the component's ledger: no scenario error, no contract violation, the
+#     component released, every block of its reply freed exactly once, and
+#     a normal process exit (a fault ends the process before the component
+#     can write its exit line; the crash cases expect exactly that);
+#     nothing asked of the component at all on the usage path.
+set -u
+# shellcheck source=/dev/null
+source "$1"
+cases_file=$2
+name=$3
+
+fail() {
+  echo "FAIL [$name]: $*"
+  failed=1
+}
+
+windows_path() {
+  local path=$1
+  printf 'Z:%s' "${path//\//\\}"
+}
+
+trim() {
+  local text=$1
+  text=${text#"${text%%[![:space:]]*}"}
+  text=${text%"${text##*[![:space:]]}"}
+  printf '%s' "$text"
+}
+
+line=$(grep -E "^[[:space:]]*${name//./\\.}[[:space:]]*\|" "$cases_file")
+if [ -z "$line" ] || [ "$(printf '%s\n' "$line" | wc -l)" -ne 1 ]; then
+  echo "case $name: not found exactly once in $cases_file"
+  exit 2
+fi
+IFS='|' read -r _ locale scenario command_line want_status want_box extra <<<"$line"
+locale=$(trim "$locale")
+scenario=$(trim "$scenario")
+command_line=$(trim "$command_line")
+want_status=$(trim "$want_status")
+want_box=$(trim "$want_box")
+if [ -n "${extra:-}" ] || [ -z "$locale" ] || [ -z "$want_status" ] ||
+   { [ "$want_box" != yes ] && [ "$want_box" != no ]; }; then
+  echo "case $name: malformed line: $line"
+  exit 2
+fi
+
+dir=$DRAVLEN_WINE_WORK/cases/$name
+rm -rf "$dir"
+mkdir -p "$dir"
+
+# Scenario lines are separated by " ; ". Two of them are for this script:
+# "registration=none" runs the case in the prefix without the component,
+# and "crash=..." makes a fault the expected end.
+prefix=$DRAVLEN_PREFIX
+crash=no
+: >"$dir/scenario.txt"
+if [ "$scenario" != "-" ]; then
+  while IFS= read -r item; do
+    item=$(trim "$item")
+    case "$item" in
+      "") ;;
+      registration=none) prefix=$DRAVLEN_BARE_PREFIX ;;
+      registration=*) echo "case $name: unknown $item"; exit 2 ;;
+      crash=none) printf '%s\n' "$item" >>"$dir/scenario.txt" ;;
+      crash=*) crash=yes; printf '%s\n' "$item" >>"$dir/scenario.txt" ;;
+      *) printf '%s\n' "$item" >>"$dir/scenario.txt" ;;
+    esac
+  done < <(perl -e 'print join("\n", split(/ ; /, $ARGV[0])), "\n"' -- "$scenario")
+fi
+
+# The command line: bytes as written, \x{HH} for any other byte, "-" for an
+# empty line. Anything but printable ASCII must be escaped, so that the
+# bytes do not depend on this file's encoding.
+if [ "$command_line" = "-" ]; then
+  hex=
+else
+  if ! hex=$(perl -e '
+      my $s = $ARGV[0];
+      die "unescaped byte outside printable ASCII\n" if $s =~ /[^\x20-\x7e]/;
+      $s =~ s/\\x\{([0-9A-Fa-f]{2})\}/chr(hex($1))/ge;
+      print unpack("H*", $s);' -- "$command_line"); then
+    echo "case $name: bad command line: $command_line"
+    exit 2
+  fi
+fi
+
+report=$dir/report.txt
+ledger=$dir/ledger.txt
+(
+  export WINEPREFIX=$prefix
+  export WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  # Freed strings must reach the task allocator for the ledger to see them.
+  export OANOCACHE=1
+  export DRAVLEN_TEST_SCENARIO
+  DRAVLEN_TEST_SCENARIO=$(windows_path "$dir/scenario.txt")
+  export DRAVLEN_TEST_LEDGER
+  DRAVLEN_TEST_LEDGER=$(windows_path "$ledger")
+  unset DISPLAY WAYLAND_DISPLAY
+  exec env LC_ALL="$locale" timeout 90 "$DRAVLEN_WINE64" "$(windows_path "$DRAVLEN_LAUNCHER")" \
+    --report "$(windows_path "$report")" --timeout-ms 60000 \
+    --cmdline-hex "$hex" "$(windows_path "$DRAVLEN_EXE")" \
+    </dev/null >"$dir/launch.log" 2>&1
+)
+status=$?
+
+failed=0
+if ! grep -q '^exit ' "$report" 2>/dev/null; then
+  fail "the launcher did not run the program to its end (status $status)"
+elif [ "$(grep '^exit ' "$report")" != "exit $status" ]; then
+  fail "the launcher ended with $status but reports: $(grep '^exit ' "$report")"
+fi
+if [ "$status" != "$want_status" ]; then
+  fail "exit status $status, expected $want_status"
+fi
+
+# Message boxes.
+if ! grep -q '^armed 8 of 8$' "$report" 2>/dev/null; then
+  fail "the message box functions were not all watched"
+fi
+boxes=$(grep -c '^box ' "$report" 2>/dev/null)
+if [ "$want_box" = yes ]; then
+  if [ "$boxes" != 1 ]; then
+    fail "$boxes message boxes, expected exactly one"
+  elif ! grep -Eq '^box 1 MessageBoxA owner=0x0 style=0x40 text-bytes=[0-9]+ caption-bytes=[0-9]+$' \
+         "$report"; then
+    fail "not a MessageBoxA without owner with style 0x40: $(grep '^box ' "$report")"
+  else
+    if ! cmp -s "$report.box1.caption" <(printf 'Quillmere Dravlen Utility'); then
+      fail "caption is not \"Quillmere Dravlen Utility\": $(od -c "$report.box1.caption" | head -5)"
+    fi
+    if ! cmp -s "$report.box1.text" "$DRAVLEN_USAGE"; then
+      fail "usage text differs from $DRAVLEN_USAGE:"
+      diff <(od -c "$DRAVLEN_USAGE") <(od -c "$report.box1.text") | head -20
+    fi
+  fi
+elif [ "$boxes" != 0 ]; then
+  fail "$boxes message box(es) shown, expected none"
+fi
+
+# A crash case must have reached its crash; the process then ends without
+# unloading the component, so its ledger has no exit line.
+if [ "$crash" = yes ]; then
+  if ! grep -q '^crash$' "$ledger" 2>/dev/null; then
+    fail "the component did not reach its crash"
+  elif grep -q '^exit ' "$ledger"; then
+    fail "the process went on normally after the crash"
+  fi
+fi
+
+# The ledger.
+if [ "$want_status" = 3 ]; then
+  if [ -s "$ledger" ]; then
+    fail "the component was used on the usage path"
+  fi
+elif [ -s "$ledger" ]; then
+  if grep -Eq '^(error|violation) ' "$ledger"; then
+    fail "$(grep -E '^(error|violation) ' "$ledger" | tr '\n' ';')"
+  fi
+  if [ "$crash" = no ]; then
+    exit_line=$(grep '^exit ' "$ledger")
+    if [ -z "$exit_line" ]; then
+      fail "the program ended without unloading the component normally"
+    else
+      case " $exit_line " in
+        *" live-objects=0 "*) ;;
+        *) fail "the component was not released: $exit_line" ;;
+      esac
+      case " $exit_line " in
+        *" blocks-handed-out="*)
+          case " $exit_line " in
+            *" blocks-not-freed=0 "*) ;;
+            *) fail "the reply was not freed: $exit_line" ;;
+          esac
+          case " $exit_line " in
+            *" blocks-freed-twice=0 "*) ;;
+            *) fail "the reply was freed twice: $exit_line" ;;
+          esac
+          ;;
+      esac
+    fi
+  fi
+fi
+
+if [ "$failed" != 0 ]; then
+  echo "--- case: $line"
+  echo "--- scenario:"
+  cat "$dir/scenario.txt"
+  echo "--- command line (hex): $hex"
+  echo "--- launcher output:"
+  cat "$dir/launch.log"
+  echo "--- report:"
+  cat "$report" 2>/dev/null
+  echo "--- ledger:"
+  cat "$ledger" 2>/dev/null
+  exit 1
+fi
+echo "ok [$name]: status $status, box $want_box"
