@@ -68,14 +68,22 @@ unsigned LowestSetBit(unsigned mask) {
 #endif
 }
 
-// The first position from `at` on, within the first `shorter` bytes, where
-// the texts differ when folded, or `shorter`. The last block ends at
-// `shorter`, overlapping the one before it.
-std::size_t SkipEqualBytes(const unsigned char* first, const unsigned char* second, std::size_t at,
-                           std::size_t shorter) {
+// The first position where the texts may differ when folded. Past the
+// first few bytes, where most unequal paths part, both lengths are measured
+// and the paths compared sixteen bytes at a time: they share long equal
+// stretches. The last block ends where the shorter text does, overlapping
+// the one before it, so nothing is read past either terminator.
+std::size_t SkipEqualBytes(const unsigned char* first, const unsigned char* second) {
+  constexpr std::size_t kHead = 8;
   constexpr std::size_t kBlock = 16;
-  if (shorter - at < kBlock) return at;
-  for (;; at += kBlock) {
+  for (std::size_t at = 0; at < kHead; ++at) {
+    if (kAsciiFold[first[at]] != kAsciiFold[second[at]] || first[at] == '\0') return at;
+  }
+  const std::size_t shorter =
+      kHead + std::min(std::strlen(reinterpret_cast<const char*>(first + kHead)),
+                       std::strlen(reinterpret_cast<const char*>(second + kHead)));
+  if (shorter - kHead < kBlock) return kHead;
+  for (std::size_t at = kHead;; at += kBlock) {
     if (at + kBlock > shorter) at = shorter - kBlock;
     if (const unsigned differing = DifferingBytes(first + at, second + at)) {
       return at + LowestSetBit(differing);
@@ -84,26 +92,12 @@ std::size_t SkipEqualBytes(const unsigned char* first, const unsigned char* seco
   }
 }
 #else
-std::size_t SkipEqualBytes(const unsigned char*, const unsigned char*, std::size_t at,
-                           std::size_t) {
-  return at;
-}
+std::size_t SkipEqualBytes(const unsigned char*, const unsigned char*) { return 0; }
 #endif
 
-// Byte by byte, but past their first few bytes paths are compared sixteen
-// bytes at a time while both have that many left: they share long equal
-// stretches. Nothing is read past either terminator.
 int32_t CompareAscii(const unsigned char* first, const unsigned char* second) {
-  constexpr std::size_t kHead = 8;
   int32_t result = 0;
-  // Most unequal paths part early: settle those before measuring lengths.
-  for (std::size_t at = 0; at < kHead; ++at) {
-    if (DecidesAt(first, second, at, result)) return result;
-  }
-  const std::size_t shorter =
-      kHead + std::min(std::strlen(reinterpret_cast<const char*>(first + kHead)),
-                       std::strlen(reinterpret_cast<const char*>(second + kHead)));
-  std::size_t at = SkipEqualBytes(first, second, kHead, shorter);
+  std::size_t at = SkipEqualBytes(first, second);
   while (!DecidesAt(first, second, at, result)) ++at;
   return result;
 }
