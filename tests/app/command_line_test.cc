@@ -76,7 +76,11 @@ INSTANTIATE_TEST_SUITE_P(
                       SplitCase{0, "prog \"a\"\" b\" c", {"prog", "a\" b", "c"}},
                       SplitCase{0, "prog \"\"\"\"", {"prog", "\""}},
                       // Outside a quoted stretch two quotes open and close one.
-                      SplitCase{0, "prog a\"\"b", {"prog", "ab"}}));
+                      SplitCase{0, "prog a\"\"b", {"prog", "ab"}},
+        // Arguments of nothing but quotes or blanks.
+        SplitCase{0, "prog \"", {"prog", ""}}, SplitCase{0, "prog \"   \"", {"prog", "   "}},
+        SplitCase{0, "prog \"\"\"", {"prog", "\""}},
+        SplitCase{0, "prog \"\"\"\"\"\"", {"prog", "\"\""}}));
 
 // Under code page 932 a lead byte takes the next byte with it.
 INSTANTIATE_TEST_SUITE_P(
@@ -91,7 +95,20 @@ INSTANTIATE_TEST_SUITE_P(
         SplitCase{932, "prog a\x81", {"prog", "a\x81"}}, SplitCase{932, "prog\x81", {"prog\x81"}},
         // Half-width katakana are single bytes.
         SplitCase{932, "prog \xB1 b", {"prog", "\xB1", "b"}},
-        SplitCase{936, "prog \"\xD5\x5C\"", {"prog", "\xD5\x5C"}}));
+        SplitCase{936, "prog \"\xD5\x5C\"", {"prog", "\xD5\x5C"}},
+        // A lead byte takes whatever follows, valid trail byte or not.
+        SplitCase{932, "prog \x81\x22 x\"", {"prog", "\x81\"", "x"}},
+        SplitCase{932, "prog \x80\xA0\xFD\xFF", {"prog", "\x80\xA0\xFD\xFF"}}));
+
+// The longest command line a process can be given: 32,766 characters.
+TEST(SplitCommandLine, LongestLine) {
+  const std::string argument = "c:\\" + std::string(32747, 'x') + ".qmv";
+  EXPECT_EQ(SplitCommandLine(("dravlen.exe " + argument).c_str(), LeadBytesOf(0)),
+            (Arguments{"dravlen.exe", argument}));
+  std::string many = "dravlen.exe";
+  for (int i = 0; i < 16377; ++i) many += " a";
+  EXPECT_EQ(SplitCommandLine(many.c_str(), LeadBytesOf(932)).size(), 16378u);
+}
 
 }  // namespace
 }  // namespace dravlen

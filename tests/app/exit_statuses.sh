@@ -43,6 +43,11 @@ expect 4 'c:\containers\a.qmv'
 expect 4 ''
 expect 4 '/?'
 expect 4 ' '
+# The longest command line Windows allows, as one argument and as many.
+long_path="c:\\$(printf 'x%.0s' $(seq 32747)).qmv"
+expect 4 "$long_path"
+# shellcheck disable=SC2046
+expect 3 $(printf 'a %.0s' $(seq 16377))
 
 echo "$((cases - failures)) passed, $failures failed"
 [ "$failures" -eq 0 ]

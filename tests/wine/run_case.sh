@@ -80,20 +80,23 @@ if [ "$scenario" != "-" ]; then
   done < <(perl -e 'print join("\n", split(/ ; /, $ARGV[0])), "\n"' -- "$scenario")
 fi
 
-# The command line: bytes as written, \x{HH} for any other byte, "-" for an
-# empty line. Anything but printable ASCII must be escaped, so that the
+# The command line: bytes as written, \x{HH} for any other byte,
+# \repeat{N}{TEXT} for TEXT N times, "-" for an empty line. Anything but
+# printable ASCII must be escaped, so that the
 # bytes do not depend on this file's encoding.
+# The bytes go to the launcher in a file: the longest command lines would
+# not fit in the launcher's own.
+command_file=$dir/command_line.bin
 if [ "$command_line" = "-" ]; then
-  hex=
-else
-  if ! hex=$(perl -e '
-      my $s = $ARGV[0];
-      die "unescaped byte outside printable ASCII\n" if $s =~ /[^\x20-\x7e]/;
-      $s =~ s/\\x\{([0-9A-Fa-f]{2})\}/chr(hex($1))/ge;
-      print unpack("H*", $s);' -- "$command_line"); then
-    echo "case $name: bad command line: $command_line"
-    exit 2
-  fi
+  : >"$command_file"
+elif ! perl -e '
+    my $s = $ARGV[0];
+    die "unescaped byte outside printable ASCII\n" if $s =~ /[^\x20-\x7e]/;
+    $s =~ s/\\x\{([0-9A-Fa-f]{2})\}/chr(hex($1))/ge;
+    $s =~ s/\\repeat\{(\d+)\}\{([^}]*)\}/$2 x $1/ge;
+    print $s;' -- "$command_line" >"$command_file"; then
+  echo "case $name: bad command line: $command_line"
+  exit 2
 fi
 
 report=$dir/report.txt
@@ -111,7 +114,7 @@ ledger=$dir/ledger.txt
   unset DISPLAY WAYLAND_DISPLAY
   exec env LC_ALL="$locale" timeout 90 "$DRAVLEN_WINE64" "$(windows_path "$DRAVLEN_LAUNCHER")" \
     --report "$(windows_path "$report")" --timeout-ms 60000 \
-    --cmdline-hex "$hex" "$(windows_path "$DRAVLEN_EXE")" \
+    --cmdline-file "$(windows_path "$command_file")" "$(windows_path "$DRAVLEN_EXE")" \
     </dev/null >"$dir/launch.log" 2>&1
 )
 status=$?
@@ -198,7 +201,7 @@ if [ "$failed" != 0 ]; then
   echo "--- case: $line"
   echo "--- scenario:"
   cat "$dir/scenario.txt"
-  echo "--- command line (hex): $hex"
+  echo "--- command line (hex): $(od -An -tx1 -v "$command_file" | tr -d " \n" | head -c 400)"
   echo "--- launcher output:"
   cat "$dir/launch.log"
   echo "--- report:"
