@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   # host build, tests and benchmarks
-  cmake g++ make libgtest-dev libbenchmark-dev valgrind
+  cmake g++ make libgtest-dev libbenchmark-dev valgrind clang-format
   # fuzz targets: clang with libFuzzer and the sanitizer runtimes
   clang libclang-rt-14-dev
   # Windows cross builds, their inspection and the end-to-end suite

@@ -77,10 +77,11 @@ INSTANTIATE_TEST_SUITE_P(
                       SplitCase{0, "prog \"\"\"\"", {"prog", "\""}},
                       // Outside a quoted stretch two quotes open and close one.
                       SplitCase{0, "prog a\"\"b", {"prog", "ab"}},
-        // Arguments of nothing but quotes or blanks.
-        SplitCase{0, "prog \"", {"prog", ""}}, SplitCase{0, "prog \"   \"", {"prog", "   "}},
-        SplitCase{0, "prog \"\"\"", {"prog", "\""}},
-        SplitCase{0, "prog \"\"\"\"\"\"", {"prog", "\"\""}}));
+                      // Arguments of nothing but quotes or blanks.
+                      SplitCase{0, "prog \"", {"prog", ""}},
+                      SplitCase{0, "prog \"   \"", {"prog", "   "}},
+                      SplitCase{0, "prog \"\"\"", {"prog", "\""}},
+                      SplitCase{0, "prog \"\"\"\"\"\"", {"prog", "\"\""}}));
 
 // Under code page 932 a lead byte takes the next byte with it.
 INSTANTIATE_TEST_SUITE_P(

@@ -107,7 +107,9 @@ TEST(CompareAnsiNoCaseAscii, AgreesWithByteByByteRuleAtEveryPosition) {
   standin::ResetMachine();
   standin::SetSystemAnsiCodePage(1252);
   InitComparisonCodePage();
-  const std::string alphabet = "Ab\\Z@[`{z\xC9\xE9" "0 .";
+  const std::string alphabet =
+      "Ab\\Z@[`{z\xC9\xE9"
+      "0 .";
   for (size_t length = 0; length <= 70; ++length) {
     std::string base;
     for (size_t i = 0; i < length; ++i) base.push_back(alphabet[(i * 7) % alphabet.size()]);

@@ -178,8 +178,8 @@ const QueryCase kQueryCases[] = {
     {"EmptyArgumentOnlyMatchesEmpty", Behaviour([](auto&) {}), "", Outcome::NotMounted},
     {"CompanionWithoutList", Behaviour([](auto& b) { b.reply = Reply(Empty, StringList); }),
      "c:\\a.qmv", Outcome::NotMounted},
-    {"SameListTwice", Behaviour([](auto& b) { b.reply = SameArrayTwice(StringList); }),
-     "c:\\a.qmv", Outcome::Mounted},
+    {"SameListTwice", Behaviour([](auto& b) { b.reply = SameArrayTwice(StringList); }), "c:\\a.qmv",
+     Outcome::Mounted},
     // Replies that cannot be read.
     {"ListIsString", Behaviour([](auto& b) { b.reply = Reply(Bstr, StringList); }), "c:\\a.qmv",
      Outcome::Raises},
