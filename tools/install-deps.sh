@@ -24,4 +24,6 @@ sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 echo "Installing: ${missing[*]}"
 $sudo apt-get update -q
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+# With the recommended packages: Wine relies on several of them (fonts,
+# graphics and TLS libraries) to set up a prefix without complaint.
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "${missing[@]}"
