@@ -263,15 +263,10 @@ std::size_t EncodeUtf16(char32_t c, WCHAR* out) {
 // ---------------------------------------------------------------------------
 // Per-code-page character conversion
 
-// Unicode code points to one code page's bytes.
-class Encoder {
+// What Encoder and Decoder share: the code page's table, or an iconv
+// handle for a double-byte page; UTF-8 needs neither.
+class CodePageConverter {
  public:
-  explicit Encoder(const CodePage& page) : page_(page) {
-    if (page.encoding == Encoding::kSingleByte) table_ = SingleByteTableFor(page);
-    if (page.encoding == Encoding::kDoubleByte)
-      iconv_ = std::make_unique<Iconv>(page.iconvName, "UTF-32LE");
-  }
-
   bool ok() const {
     switch (page_.encoding) {
       case Encoding::kSingleByte:
@@ -283,6 +278,26 @@ class Encoder {
     }
     return true;
   }
+
+ protected:
+  // `toUnicode`: the direction of the iconv handle for a double-byte page.
+  CodePageConverter(const CodePage& page, bool toUnicode) : page_(page) {
+    if (page.encoding == Encoding::kSingleByte) table_ = SingleByteTableFor(page);
+    if (page.encoding == Encoding::kDoubleByte) {
+      iconv_ = toUnicode ? std::make_unique<Iconv>("UTF-32LE", page.iconvName)
+                         : std::make_unique<Iconv>(page.iconvName, "UTF-32LE");
+    }
+  }
+
+  const CodePage& page_;
+  const SingleByteTable* table_ = nullptr;
+  std::unique_ptr<Iconv> iconv_;
+};
+
+// Unicode code points to one code page's bytes.
+class Encoder : public CodePageConverter {
+ public:
+  explicit Encoder(const CodePage& page) : CodePageConverter(page, false) {}
 
   // Writes the bytes for `c` (at most 4) and returns their number, or 0 when
   // the code page has no such character.
@@ -310,33 +325,12 @@ class Encoder {
     }
     return EncodeUtf8(c, out);
   }
-
- private:
-  const CodePage& page_;
-  const SingleByteTable* table_ = nullptr;
-  std::unique_ptr<Iconv> iconv_;
 };
 
 // One code page's bytes to Unicode code points.
-class Decoder {
+class Decoder : public CodePageConverter {
  public:
-  explicit Decoder(const CodePage& page) : page_(page) {
-    if (page.encoding == Encoding::kSingleByte) table_ = SingleByteTableFor(page);
-    if (page.encoding == Encoding::kDoubleByte)
-      iconv_ = std::make_unique<Iconv>("UTF-32LE", page.iconvName);
-  }
-
-  bool ok() const {
-    switch (page_.encoding) {
-      case Encoding::kSingleByte:
-        return table_ != nullptr;
-      case Encoding::kDoubleByte:
-        return iconv_->ok();
-      case Encoding::kUtf8:
-        break;
-    }
-    return true;
-  }
+  explicit Decoder(const CodePage& page) : CodePageConverter(page, true) {}
 
   // Decodes the character starting at `in` and returns the bytes it took, or
   // 0 for a byte that starts no valid character here.
@@ -363,11 +357,6 @@ class Decoder {
     }
     return DecodeUtf8(in, available, c);
   }
-
- private:
-  const CodePage& page_;
-  const SingleByteTable* table_ = nullptr;
-  std::unique_ptr<Iconv> iconv_;
 };
 
 int Fail(DWORD error) {
