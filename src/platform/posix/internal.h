@@ -1,9 +1,11 @@
 // Links between the files of the Linux stand-in layer: state one file owns
-// and another reads or resets. Neither the program nor its tests include
-// this header.
+// and another reads or resets, and the operations on arrays and variants
+// that call each other across files. Neither the program nor its tests
+// include this header.
 #ifndef DRAVLEN_PLATFORM_POSIX_INTERNAL_H_
 #define DRAVLEN_PLATFORM_POSIX_INTERNAL_H_
 
+#include "platform/posix/safearray.h"
 #include "platform/posix/win_types.h"
 
 namespace standin {
@@ -27,6 +29,29 @@ void ResetLocales();
 // does not name one; CP_THREAD_ACP then falls back to the system code page
 // (locale.cc).
 UINT ThreadLocaleAnsiCodePage();
+
+// SafeArrayGetVartype, SafeArrayLock, SafeArrayUnlock and SafeArrayDestroy
+// without a call-log entry, for the calls that use them inside the layer
+// (safearray.cc).
+HRESULT ArrayVartype(SAFEARRAY* array, VARTYPE* vt);
+HRESULT LockArray(SAFEARRAY* array);
+HRESULT UnlockArray(SAFEARRAY* array);
+HRESULT DestroyArray(SAFEARRAY* array);
+
+// Releases what the elements own; the storage itself stays
+// (safearray_elements.cc).
+void ClearElements(SAFEARRAY* array);
+
+// A new array with the same type, shape and (copied) elements
+// (safearray_elements.cc).
+HRESULT CopyArray(SAFEARRAY* source, SAFEARRAY** copy);
+
+// VariantClear without a call-log entry (variant.cc).
+HRESULT ClearVariant(VARIANT* variant);
+
+// Copies `source` into `dest`, duplicating what it owns: a string, an
+// array, a reference (variant.cc).
+HRESULT CopyVariant(VARIANT* dest, const VARIANT* source);
 
 }  // namespace internal
 }  // namespace standin
