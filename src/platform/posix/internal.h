@@ -11,6 +11,10 @@
 namespace standin {
 namespace internal {
 
+// Sets the thread's last-error code and returns 0, which is also FALSE: how
+// a failing call answers (last_error.cc).
+int Fail(DWORD error);
+
 // Appends `name` to the call log when a test is recording (testing.cc).
 void LogCall(const char* name);
 
@@ -18,7 +22,7 @@ void LogCall(const char* name);
 void RecordMessageBox(bool hadOwner, const char* text, const char* caption, UINT type);
 
 // Takes the system ANSI code page from the environment again
-// (code_pages.cc).
+// (code_page_table.cc).
 void ResetCodePages();
 
 // Forgets locale overrides and every thread's SetThreadLocale, and restores

@@ -182,13 +182,9 @@ std::size_t WideLength(LPCWSTR text) {
   return length;
 }
 
-template <typename T>
-T Fail(DWORD error) {
-  SetLastError(error);
-  return 0;
-}
-
 }  // namespace
+
+using standin::internal::Fail;
 
 LCID GetThreadLocale() {
   if (threadLocale.generation == generation.load()) return threadLocale.lcid;
@@ -203,28 +199,28 @@ BOOL SetThreadLocale(LCID locale) {
 
 int GetLocaleInfoA(LCID locale, LCTYPE type, LPSTR data, int dataLength) {
   if (dataLength < 0 || (dataLength > 0 && data == nullptr)) {
-    return Fail<int>(ERROR_INVALID_PARAMETER);
+    return Fail(ERROR_INVALID_PARAMETER);
   }
   std::string text;
   const Lookup lookup = AnsiCodePageText(locale, &text);
-  if (lookup == Lookup::kUnknown) return Fail<int>(ERROR_INVALID_PARAMETER);
+  if (lookup == Lookup::kUnknown) return Fail(ERROR_INVALID_PARAMETER);
   if ((type & ~kNoUserOverride) != LOCALE_IDEFAULTANSICODEPAGE) {
-    return Fail<int>(ERROR_INVALID_FLAGS);
+    return Fail(ERROR_INVALID_FLAGS);
   }
-  if (lookup == Lookup::kFails) return Fail<int>(ERROR_INVALID_PARAMETER);
+  if (lookup == Lookup::kFails) return Fail(ERROR_INVALID_PARAMETER);
 
   const std::size_t needed = text.size() + 1;
-  if (needed > INT_MAX) return Fail<int>(ERROR_INSUFFICIENT_BUFFER);
+  if (needed > INT_MAX) return Fail(ERROR_INSUFFICIENT_BUFFER);
   if (dataLength == 0) return static_cast<int>(needed);
-  if (needed > static_cast<std::size_t>(dataLength)) return Fail<int>(ERROR_INSUFFICIENT_BUFFER);
+  if (needed > static_cast<std::size_t>(dataLength)) return Fail(ERROR_INSUFFICIENT_BUFFER);
   std::memcpy(data, text.c_str(), needed);
   return static_cast<int>(needed);
 }
 
 BOOL GetStringTypeW(DWORD infoType, LPCWCH text, int length, LPWORD types) {
-  if (infoType != CT_CTYPE1) return Fail<BOOL>(ERROR_INVALID_FLAGS);
+  if (infoType != CT_CTYPE1) return Fail(ERROR_INVALID_FLAGS);
   if (text == nullptr || types == nullptr || length == 0 || length < -1) {
-    return Fail<BOOL>(ERROR_INVALID_PARAMETER);
+    return Fail(ERROR_INVALID_PARAMETER);
   }
   const std::size_t count = length == -1 ? WideLength(text) + 1 : static_cast<std::size_t>(length);
   const locale_t locale = UnicodeLocale();
@@ -236,15 +232,15 @@ int LCMapStringW(LCID /*locale*/, DWORD flags, LPCWSTR source, int sourceLength,
                  int destLength) {
   if (source == nullptr || sourceLength == 0 || sourceLength < -1 || destLength < 0 ||
       (destLength > 0 && dest == nullptr)) {
-    return Fail<int>(ERROR_INVALID_PARAMETER);
+    return Fail(ERROR_INVALID_PARAMETER);
   }
-  if (flags != LCMAP_LOWERCASE && flags != LCMAP_UPPERCASE) return Fail<int>(ERROR_INVALID_FLAGS);
+  if (flags != LCMAP_LOWERCASE && flags != LCMAP_UPPERCASE) return Fail(ERROR_INVALID_FLAGS);
 
   const std::size_t count =
       sourceLength == -1 ? WideLength(source) + 1 : static_cast<std::size_t>(sourceLength);
-  if (count > INT_MAX) return Fail<int>(ERROR_INSUFFICIENT_BUFFER);
+  if (count > INT_MAX) return Fail(ERROR_INSUFFICIENT_BUFFER);
   if (destLength == 0) return static_cast<int>(count);
-  if (count > static_cast<std::size_t>(destLength)) return Fail<int>(ERROR_INSUFFICIENT_BUFFER);
+  if (count > static_cast<std::size_t>(destLength)) return Fail(ERROR_INSUFFICIENT_BUFFER);
 
   // Unit by unit, so `dest` may be `source`.
   const bool upper = flags == LCMAP_UPPERCASE;
@@ -254,9 +250,9 @@ int LCMapStringW(LCID /*locale*/, DWORD flags, LPCWSTR source, int sourceLength,
 }
 
 BOOL GetVersionExA(LPOSVERSIONINFOA info) {
-  if (info == nullptr) return Fail<BOOL>(ERROR_INVALID_PARAMETER);
+  if (info == nullptr) return Fail(ERROR_INVALID_PARAMETER);
   if (info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOA)) {
-    return Fail<BOOL>(ERROR_INSUFFICIENT_BUFFER);
+    return Fail(ERROR_INSUFFICIENT_BUFFER);
   }
   Machine& machine = TheMachine();
   std::lock_guard<std::mutex> lock(machine.mutex);

@@ -1,31 +1,14 @@
-// Code-page, locale and version services for the Linux build.
+// Locale and version services for the Linux build, with the code pages
+// (code_pages.h).
 //
-// Conversions go through the C library's iconv, classification and case
-// mapping through its wide-character functions in a UTF-8 locale. The system
-// ANSI code page and the thread locale follow the process locale named in the
-// environment, as Windows defaults them (see testing.h to set them).
+// Classification and case mapping go through the C library's wide-character
+// functions in a UTF-8 locale. The thread locale follows the process locale
+// named in the environment, as Windows defaults it (see testing.h to set it).
 #ifndef DRAVLEN_PLATFORM_POSIX_NLS_H_
 #define DRAVLEN_PLATFORM_POSIX_NLS_H_
 
+#include "platform/posix/code_pages.h"
 #include "platform/posix/win_types.h"
-
-#define CP_ACP 0u
-#define CP_OEMCP 1u
-#define CP_THREAD_ACP 3u
-#define CP_UTF8 65001u
-
-#define MB_PRECOMPOSED 0x00000001u
-#define MB_ERR_INVALID_CHARS 0x00000008u
-
-#define MAX_LEADBYTES 12
-#define MAX_DEFAULTCHAR 2
-
-struct CPINFO {
-  UINT MaxCharSize;
-  BYTE DefaultChar[MAX_DEFAULTCHAR];
-  BYTE LeadByte[MAX_LEADBYTES];
-};
-typedef CPINFO* LPCPINFO;
 
 #define LOCALE_IDEFAULTANSICODEPAGE 0x00001004u
 
@@ -58,12 +41,6 @@ struct OSVERSIONINFOA {
 };
 typedef OSVERSIONINFOA* LPOSVERSIONINFOA;
 
-int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH wide, int wideLength, LPSTR multi,
-                        int multiLength, LPCCH defaultChar, LPBOOL usedDefaultChar);
-int MultiByteToWideChar(UINT codePage, DWORD flags, LPCCH multi, int multiLength, LPWSTR wide,
-                        int wideLength);
-UINT GetACP();
-BOOL GetCPInfo(UINT codePage, LPCPINFO info);
 LCID GetThreadLocale();
 BOOL SetThreadLocale(LCID locale);
 int GetLocaleInfoA(LCID locale, LCTYPE type, LPSTR data, int dataLength);
