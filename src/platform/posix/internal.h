@@ -25,9 +25,11 @@ void RecordMessageBox(bool hadOwner, const char* text, const char* caption, UINT
 // (code_page_table.cc).
 void ResetCodePages();
 
-// Forgets locale overrides and every thread's SetThreadLocale, and restores
-// the default version (locale.cc).
+// Forgets locale overrides and every thread's SetThreadLocale (locale.cc).
 void ResetLocales();
+
+// Back to the default version (version.cc).
+void ResetVersion();
 
 // The ANSI code page of the calling thread's locale, or 0 when that locale
 // does not name one; CP_THREAD_ACP then falls back to the system code page
