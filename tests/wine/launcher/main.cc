@@ -1,0 +1,45 @@
+// Starts a program with an exact ANSI command line and reports the message
+// boxes it shows, for the end-to-end tests.
+//
+//   launch.exe [--report FILE] [--timeout-ms N]
+//              (--cmdline-hex HEX | --cmdline-file FILE) PROGRAM
+//
+// PROGRAM is started with CreateProcessA(PROGRAM, <the command line bytes>),
+// so the test decides every byte the child's GetCommandLineA returns, in
+// the code page of the launcher's environment. The launcher exits with the
+// child's exit status, which the report's last line gives as "exit N"; its
+// own failures exit with 250 and a message on standard error. How the boxes
+// are caught is told in box_watch.h.
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "box_watch.h"
+#include "options.h"
+#include "report.h"
+
+int main(int argc, char** argv) {
+  const launcher::Options options = launcher::ReadOptions(argc, argv);
+  launcher::Report report(options.reportPath);
+  std::vector<char> line(options.commandLine.begin(), options.commandLine.end());
+  line.push_back('\0');
+  STARTUPINFOA startup;
+  std::memset(&startup, 0, sizeof startup);
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION child;
+  std::memset(&child, 0, sizeof child);
+  if (!CreateProcessA(options.program.c_str(), line.data(), nullptr, nullptr, FALSE,
+                      DEBUG_ONLY_THIS_PROCESS, nullptr, nullptr, &startup, &child)) {
+    launcher::Fail("cannot start " + options.program);
+  }
+  const ULONGLONG deadline = GetTickCount64() + options.timeoutMs;
+  launcher::BoxWatch watch(report, child.hProcess);
+  watch.arm(child.dwProcessId, deadline);
+  const DWORD code = watch.watch(deadline);
+  report.line("exit " + std::to_string(code));
+  CloseHandle(child.hThread);
+  CloseHandle(child.hProcess);
+  return static_cast<int>(code);
+}
