@@ -11,9 +11,10 @@
 # objects into .data, where they take room in the file.
 target_link_options(dravlen PRIVATE -Wl,--gc-sections)
 
-# Nothing of the build's place or time: source and build paths (in
-# assertion texts and debugging information) are written relative, and
-# the image carries no link time stamp.
+# Nothing of the build's place or time: the image carries no link time
+# stamp, and source and build paths are written relative wherever the
+# compiler records them (assertion texts and debugging information, which
+# a build that keeps them has; the stripped release image has neither).
 foreach(_dravlen_target dravlen_core dravlen)
   target_compile_options(${_dravlen_target} PRIVATE -ffile-prefix-map=${CMAKE_SOURCE_DIR}/=
                                                     -ffile-prefix-map=${CMAKE_BINARY_DIR}/=)
