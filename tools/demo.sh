@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Builds everything and asks the program its question through Wine's real
-# COM runtime: the 64-bit dravlen.exe in a throwaway Wine prefix, with the
-# project's test volume-driver component registered and reporting a sample
-# list of mounted containers. Also builds the 32-bit product (which this
-# machine cannot run) and the Linux build.
+# COM runtime: the 32-bit product, build/windows-x86/dravlen.exe, through
+# Wine's WoW64 in a throwaway 64-bit prefix (or, where this machine cannot
+# execute 32-bit code, the 64-bit build of the same sources, saying so),
+# with the project's test volume-driver component registered and reporting
+# a sample list of mounted containers. Then runs the batch example,
+# examples/check-mounted.cmd, once through Wine's cmd.exe.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
@@ -16,8 +18,15 @@ for preset in host windows-x86 windows-x64; do
 done
 echo "the product: build/windows-x86/dravlen.exe"
 
-wine=/usr/lib/wine/wine64
-build=$PWD/build/windows-x64
+if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  wine=/usr/lib/wine/wine
+  build=$PWD/build/windows-x86
+  echo "asking the 32-bit product, under Wine's WoW64"
+else
+  wine=/usr/lib/wine/wine64
+  build=$PWD/build/windows-x64
+  echo "this machine cannot execute 32-bit code: asking the 64-bit build of the same sources"
+fi
 demo=$PWD/build/demo
 export WINEPREFIX=$demo/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
@@ -26,7 +35,7 @@ windows_path() { local path=$1; printf 'Z:%s' "${path//\//\\}"; }
 mkdir -p "$demo"
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "creating a Wine prefix in $WINEPREFIX (once)"
-  "$wine" wineboot -i </dev/null >"$demo/wineboot.log" 2>&1
+  /usr/lib/wine/wine64 wineboot -i </dev/null >"$demo/wineboot.log" 2>&1
 fi
 "$wine" regsvr32 "$(windows_path "$build/tests/wine/component/test_volume_driver.dll")" \
   </dev/null >"$demo/regsvr32.log" 2>&1
@@ -60,4 +69,14 @@ ask 'dravlen.exe d:\containers\work.qmv'
 ask 'dravlen.exe "E:\backup\archive 2026.qmv"'
 ask 'dravlen.exe d:\containers\other.qmv'
 ask 'dravlen.exe E:\backup\archive 2026.qmv'
+
+# The batch example, with the program beside it, as a user would copy both.
+mkdir -p "$WINEPREFIX/drive_c/dravlen"
+cp "$build/dravlen.exe" examples/check-mounted.cmd "$WINEPREFIX/drive_c/dravlen/"
+echo 'cmd /c C:\dravlen\check-mounted.cmd D:\Containers\Work.qmv'
+status=0
+"$wine" cmd /c 'C:\dravlen\check-mounted.cmd' 'D:\Containers\Work.qmv' </dev/null \
+  >"$demo/cmd.out" 2>"$demo/cmd.log" || status=$?
+tr -d '\r' <"$demo/cmd.out" | sed 's/^/  prints: /'
+echo "  exit status $status"
 /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true

@@ -11,6 +11,9 @@ packages=(
   # Windows cross builds, their inspection and the end-to-end suite
   g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 binutils-mingw-w64-i686
   binutils-mingw-w64-x86-64 wine64
+  # the 32-bit product under Wine's WoW64 (the i386 architecture is added
+  # below when it is missing)
+  wine32:i386
 )
 
 missing=()
@@ -23,6 +26,9 @@ done
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 echo "Installing: ${missing[*]}"
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $sudo dpkg --add-architecture i386
+fi
 $sudo apt-get update -q
 # With the recommended packages: Wine relies on several of them (fonts,
 # graphics and TLS libraries) to set up a prefix without complaint.

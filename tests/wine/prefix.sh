@@ -6,7 +6,17 @@
 # setup makes a fresh 64-bit prefix, copies it (hard links, with private
 # registry files) to a second prefix in which the test component is never
 # registered, then starts a persistent wineserver for the first prefix and
-# registers the component there. teardown stops the wineservers of both.
+# registers the component there with the regsvr32 of the build's processor
+# (a 32-bit one writes the registry's 32-bit view, where a 32-bit program
+# looks the class up). Both prefixes get C:\dravlen\ with the build's
+# dravlen.exe beside the batch examples, for the cases that run them
+# through cmd.exe. teardown stops the wineservers of both.
+#
+# For a 32-bit build, setup first finds out whether this machine executes
+# 32-bit code at all. Where it does not, setup exits 77 (CTest: skipped)
+# with the reason, and leaves it in the file "unsupported" of the work
+# folder, from which every case reports itself skipped too. Where it does,
+# any failure to set the prefix up is a failure.
 #
 # Every Wine command's output goes to a log file: Wine leaves background
 # processes behind, and one holding CTest's output pipe would keep the test
@@ -31,11 +41,46 @@ stop_server() {
   return 0
 }
 
+# Ends setup as skipped where the 32-bit Wine loader, itself a 32-bit Linux
+# program, cannot run: no 32-bit Windows program could either.
+check_32_bit_execution() {
+  local output status=0
+  output=$("$DRAVLEN_WINE" --version </dev/null 2>&1) || status=$?
+  if [ "$status" -ne 0 ] || [[ "$output" != wine-* ]]; then
+    printf 'this machine cannot execute 32-bit code: %s --version exited %s: %s\n' \
+      "$DRAVLEN_WINE" "$status" "$output" >"$DRAVLEN_WINE_WORK/unsupported"
+    echo "SKIPPED: $(cat "$DRAVLEN_WINE_WORK/unsupported")"
+    exit 77
+  fi
+  echo "32-bit code runs here: $output"
+}
+
+# The launcher, started without arguments, must answer with its own usage
+# failure (250): a Windows program of the build's processor runs.
+check_launcher_runs() {
+  local status=0
+  WINEPREFIX=$DRAVLEN_PREFIX "$DRAVLEN_WINE" "$(windows_path "$DRAVLEN_LAUNCHER")" \
+    </dev/null >"$DRAVLEN_WINE_WORK/probe.log" 2>&1 || status=$?
+  if [ "$status" -ne 250 ] || ! grep -q '^launch: ' "$DRAVLEN_WINE_WORK/probe.log"; then
+    cat "$DRAVLEN_WINE_WORK/probe.log"
+    echo "the launcher did not run under $DRAVLEN_WINE (status $status)"
+    exit 1
+  fi
+}
+
+# C:\dravlen\ of a prefix: the program beside the batch examples.
+install_examples() {
+  mkdir -p "$1/drive_c/dravlen" &&
+    cp "$DRAVLEN_EXE" "$DRAVLEN_EXAMPLES"/*.cmd "$1/drive_c/dravlen/"
+}
+
 case "$action" in
   setup)
     mkdir -p "$DRAVLEN_WINE_WORK"
     log=$DRAVLEN_WINE_WORK/prefix-setup.log
     : >"$log"
+    rm -f "$DRAVLEN_WINE_WORK/unsupported"
+    [ "$DRAVLEN_WINE_BITS" = 8 ] || check_32_bit_execution
     stop_server "$DRAVLEN_PREFIX"
     stop_server "$DRAVLEN_BARE_PREFIX"
     rm -rf "$DRAVLEN_PREFIX" "$DRAVLEN_BARE_PREFIX" "$DRAVLEN_WINE_WORK/cases"
@@ -53,9 +98,14 @@ case "$action" in
       echo "cannot copy the prefix to $DRAVLEN_BARE_PREFIX"
       exit 1
     fi
+    if ! install_examples "$DRAVLEN_PREFIX" || ! install_examples "$DRAVLEN_BARE_PREFIX"; then
+      echo "cannot install the examples in the prefixes"
+      exit 1
+    fi
     WINEPREFIX=$DRAVLEN_PREFIX "$DRAVLEN_WINESERVER" -p </dev/null >>"$log" 2>&1
+    check_launcher_runs
     dll=$(windows_path "$DRAVLEN_COMPONENT")
-    if ! WINEPREFIX=$DRAVLEN_PREFIX "$DRAVLEN_WINE64" regsvr32 "$dll" </dev/null >>"$log" 2>&1; then
+    if ! WINEPREFIX=$DRAVLEN_PREFIX "$DRAVLEN_WINE" regsvr32 "$dll" </dev/null >>"$log" 2>&1; then
       cat "$log"
       echo "regsvr32 $dll failed"
       exit 1

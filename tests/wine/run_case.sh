@@ -1,15 +1,22 @@
 #!/bin/bash
 # Runs one case of cases.txt: dravlen.exe under Wine, started by launch.exe
 # with the case's exact command line, answered by the test component as the
-# case's scenario says.
+# case's scenario says. A case with "client=cmd" starts cmd.exe instead,
+# which runs a batch example from C:\dravlen\ that calls dravlen.exe in turn.
 #
 # usage: run_case.sh CONFIG CASES_FILE CASE_NAME
 #
 # Checked for every case:
 #   - the exit status;
-#   - the message boxes: on the usage path exactly one MessageBoxA with no
-#     owner, style 0x40, the caption "Quillmere Dravlen Utility" and the text
-#     of usage.txt byte for byte; on every other path none at all;
+#   - the message boxes of the program started: on the usage path exactly
+#     one MessageBoxA with no owner, style 0x40, the caption "Quillmere
+#     Dravlen Utility" and the text of usage.txt byte for byte; on every
+#     other path none at all (cmd.exe shows none; the boxes of the program a
+#     batch file runs are not watched, and Wine without a display closes
+#     them at once);
+#   - for a batch example: that it printed exactly the one line that
+#     belongs to the status, "not mounted", "mounted", "usage" or
+#     "unavailable", and nothing else;
 #   - that the launcher watched all eight message box functions;
 #   - the component's ledger: no scenario error, no contract violation, the
 #     component released, every block of its reply freed exactly once, and
@@ -39,6 +46,12 @@ trim() {
   printf '%s' "$text"
 }
 
+# A machine without 32-bit execution skips every case of a 32-bit build.
+if [ -f "$DRAVLEN_WINE_WORK/unsupported" ]; then
+  echo "SKIPPED: $(cat "$DRAVLEN_WINE_WORK/unsupported")"
+  exit 77
+fi
+
 line=$(grep -E "^[[:space:]]*${name//./\\.}[[:space:]]*\|" "$cases_file")
 if [ -z "$line" ] || [ "$(printf '%s\n' "$line" | wc -l)" -ne 1 ]; then
   echo "case $name: not found exactly once in $cases_file"
@@ -60,11 +73,14 @@ dir=$DRAVLEN_WINE_WORK/cases/$name
 rm -rf "$dir"
 mkdir -p "$dir"
 
-# Scenario lines are separated by " ; ". Two of them are for this script:
+# Scenario lines are separated by " ; ". Three of them are for this script:
 # "registration=none" runs the case in the prefix without the component,
-# and "crash=..." makes a fault the expected end.
+# "crash=..." makes a fault the expected end, and "client=cmd" starts
+# cmd.exe with the case's command line instead of dravlen.exe.
 prefix=$DRAVLEN_PREFIX
 crash=no
+program=$(windows_path "$DRAVLEN_EXE")
+client=program
 : >"$dir/scenario.txt"
 if [ "$scenario" != "-" ]; then
   while IFS= read -r item; do
@@ -73,6 +89,8 @@ if [ "$scenario" != "-" ]; then
       "") ;;
       registration=none) prefix=$DRAVLEN_BARE_PREFIX ;;
       registration=*) echo "case $name: unknown $item"; exit 2 ;;
+      client=cmd) client=cmd; program='C:\windows\system32\cmd.exe' ;;
+      client=*) echo "case $name: unknown $item"; exit 2 ;;
       crash=none) printf '%s\n' "$item" >>"$dir/scenario.txt" ;;
       crash=*) crash=yes; printf '%s\n' "$item" >>"$dir/scenario.txt" ;;
       *) printf '%s\n' "$item" >>"$dir/scenario.txt" ;;
@@ -112,9 +130,9 @@ ledger=$dir/ledger.txt
   export DRAVLEN_TEST_LEDGER
   DRAVLEN_TEST_LEDGER=$(windows_path "$ledger")
   unset DISPLAY WAYLAND_DISPLAY
-  exec env LC_ALL="$locale" timeout 90 "$DRAVLEN_WINE64" "$(windows_path "$DRAVLEN_LAUNCHER")" \
+  exec env LC_ALL="$locale" timeout 90 "$DRAVLEN_WINE" "$(windows_path "$DRAVLEN_LAUNCHER")" \
     --report "$(windows_path "$report")" --timeout-ms 60000 \
-    --cmdline-file "$(windows_path "$command_file")" "$(windows_path "$DRAVLEN_EXE")" \
+    --cmdline-file "$(windows_path "$command_file")" "$program" \
     </dev/null >"$dir/launch.log" 2>&1
 )
 status=$?
@@ -127,6 +145,19 @@ elif [ "$(grep '^exit ' "$report")" != "exit $status" ]; then
 fi
 if [ "$status" != "$want_status" ]; then
   fail "exit status $status, expected $want_status"
+fi
+
+# What a batch example printed: the launcher's output is the child's.
+if [ "$client" = cmd ]; then
+  case "$want_status" in
+    0) want_line="not mounted" ;;
+    1) want_line="mounted" ;;
+    3) want_line="usage" ;;
+    *) want_line="unavailable" ;;
+  esac
+  if ! cmp -s "$dir/launch.log" <(printf '%s\r\n' "$want_line"); then
+    fail "the batch file did not print exactly \"$want_line\": $(od -c "$dir/launch.log" | head -5)"
+  fi
 fi
 
 # Message boxes.

@@ -1,8 +1,7 @@
-// Locales: the machine's default locale taken from the environment, the
-// per-thread locale, GetLocaleInfoA for the ANSI code page, character
-// classification and case mapping, and the reported Windows version.
-#include <locale.h>
-#include <wctype.h>
+// Locales: the machine's default locale taken from the environment (by
+// name, as Windows defaults it), the per-thread locale, and GetLocaleInfoA
+// for the ANSI code page with the overrides tests set.
+#include "platform/posix/locale.h"
 
 #include <atomic>
 #include <climits>
@@ -15,7 +14,6 @@
 #include <string>
 
 #include "platform/posix/internal.h"
-#include "platform/posix/nls.h"
 #include "platform/posix/testing.h"
 
 namespace {
@@ -35,10 +33,6 @@ const KnownLocale kKnownLocales[] = {
 const KnownLocale& kFallbackLocale = kKnownLocales[0];
 
 constexpr LCTYPE kNoUserOverride = 0x80000000u;
-
-constexpr DWORD kDefaultPlatform = VER_PLATFORM_WIN32_NT;
-constexpr DWORD kDefaultMajorVersion = 10;
-constexpr DWORD kWindows10Build = 19045;
 
 // The locale named by the environment, by name alone: most such locales are
 // not installed, and the process's own locale must not change.
@@ -75,8 +69,6 @@ struct Machine {
   LCID defaultLocale = 0;
   // LOCALE_IDEFAULTANSICODEPAGE text set by tests; no value means "fail".
   std::map<LCID, std::optional<std::string>> ansiCodePageTexts;
-  DWORD platformId = kDefaultPlatform;
-  DWORD majorVersion = kDefaultMajorVersion;
 };
 
 Machine& TheMachine() {
@@ -137,58 +129,9 @@ UINT ParseCodePage(const std::string& text) {
   return static_cast<UINT>(value);
 }
 
-// Classification and case mapping in a UTF-8 locale object, created once
-// and never installed as the process locale.
-locale_t UnicodeLocale() {
-  static const locale_t locale = [] {
-    for (const char* name : {"C.UTF-8", "C.utf8", "en_US.UTF-8"}) {
-      const locale_t created = newlocale(LC_CTYPE_MASK, name, static_cast<locale_t>(nullptr));
-      if (created != static_cast<locale_t>(nullptr)) return created;
-    }
-    return newlocale(LC_CTYPE_MASK, "C", static_cast<locale_t>(nullptr));
-  }();
-  return locale;
-}
-
-WORD CharacterType1(WCHAR unit, locale_t locale) {
-  // A surrogate half is no character of its own.
-  if (unit >= 0xD800 && unit <= 0xDFFF) return 0;
-  const auto c = static_cast<wint_t>(unit);
-  unsigned type = 0;
-  if (iswupper_l(c, locale)) type |= C1_UPPER;
-  if (iswlower_l(c, locale)) type |= C1_LOWER;
-  if (iswdigit_l(c, locale)) type |= C1_DIGIT;
-  if (iswspace_l(c, locale)) type |= C1_SPACE;
-  if (iswpunct_l(c, locale)) type |= C1_PUNCT;
-  if (iswcntrl_l(c, locale)) type |= C1_CNTRL;
-  if (iswblank_l(c, locale)) type |= C1_BLANK;
-  if (iswxdigit_l(c, locale)) type |= C1_XDIGIT;
-  if (iswalpha_l(c, locale)) type |= C1_ALPHA;
-  if (type != 0 || iswprint_l(c, locale) || iswgraph_l(c, locale)) type |= C1_DEFINED;
-  return static_cast<WORD>(type);
-}
-
-WCHAR MapCase(WCHAR unit, bool upper, locale_t locale) {
-  if (unit >= 0xD800 && unit <= 0xDFFF) return unit;
-  const auto c = static_cast<wint_t>(unit);
-  const wint_t mapped = upper ? towupper_l(c, locale) : towlower_l(c, locale);
-  // A code unit maps to a code unit; anything wider is left as it was.
-  return mapped <= 0xFFFF ? static_cast<WCHAR>(mapped) : unit;
-}
-
-std::size_t WideLength(LPCWSTR text) {
-  std::size_t length = 0;
-  while (text[length] != 0) ++length;
-  return length;
-}
-
-template <typename T>
-T Fail(DWORD error) {
-  SetLastError(error);
-  return 0;
-}
-
 }  // namespace
+
+using standin::internal::Fail;
 
 LCID GetThreadLocale() {
   if (threadLocale.generation == generation.load()) return threadLocale.lcid;
@@ -203,81 +146,25 @@ BOOL SetThreadLocale(LCID locale) {
 
 int GetLocaleInfoA(LCID locale, LCTYPE type, LPSTR data, int dataLength) {
   if (dataLength < 0 || (dataLength > 0 && data == nullptr)) {
-    return Fail<int>(ERROR_INVALID_PARAMETER);
+    return Fail(ERROR_INVALID_PARAMETER);
   }
   std::string text;
   const Lookup lookup = AnsiCodePageText(locale, &text);
-  if (lookup == Lookup::kUnknown) return Fail<int>(ERROR_INVALID_PARAMETER);
+  if (lookup == Lookup::kUnknown) return Fail(ERROR_INVALID_PARAMETER);
   if ((type & ~kNoUserOverride) != LOCALE_IDEFAULTANSICODEPAGE) {
-    return Fail<int>(ERROR_INVALID_FLAGS);
+    return Fail(ERROR_INVALID_FLAGS);
   }
-  if (lookup == Lookup::kFails) return Fail<int>(ERROR_INVALID_PARAMETER);
+  if (lookup == Lookup::kFails) return Fail(ERROR_INVALID_PARAMETER);
 
   const std::size_t needed = text.size() + 1;
-  if (needed > INT_MAX) return Fail<int>(ERROR_INSUFFICIENT_BUFFER);
+  if (needed > INT_MAX) return Fail(ERROR_INSUFFICIENT_BUFFER);
   if (dataLength == 0) return static_cast<int>(needed);
-  if (needed > static_cast<std::size_t>(dataLength)) return Fail<int>(ERROR_INSUFFICIENT_BUFFER);
+  if (needed > static_cast<std::size_t>(dataLength)) return Fail(ERROR_INSUFFICIENT_BUFFER);
   std::memcpy(data, text.c_str(), needed);
   return static_cast<int>(needed);
 }
 
-BOOL GetStringTypeW(DWORD infoType, LPCWCH text, int length, LPWORD types) {
-  if (infoType != CT_CTYPE1) return Fail<BOOL>(ERROR_INVALID_FLAGS);
-  if (text == nullptr || types == nullptr || length == 0 || length < -1) {
-    return Fail<BOOL>(ERROR_INVALID_PARAMETER);
-  }
-  const std::size_t count = length == -1 ? WideLength(text) + 1 : static_cast<std::size_t>(length);
-  const locale_t locale = UnicodeLocale();
-  for (std::size_t i = 0; i < count; ++i) types[i] = CharacterType1(text[i], locale);
-  return TRUE;
-}
-
-int LCMapStringW(LCID /*locale*/, DWORD flags, LPCWSTR source, int sourceLength, LPWSTR dest,
-                 int destLength) {
-  if (source == nullptr || sourceLength == 0 || sourceLength < -1 || destLength < 0 ||
-      (destLength > 0 && dest == nullptr)) {
-    return Fail<int>(ERROR_INVALID_PARAMETER);
-  }
-  if (flags != LCMAP_LOWERCASE && flags != LCMAP_UPPERCASE) return Fail<int>(ERROR_INVALID_FLAGS);
-
-  const std::size_t count =
-      sourceLength == -1 ? WideLength(source) + 1 : static_cast<std::size_t>(sourceLength);
-  if (count > INT_MAX) return Fail<int>(ERROR_INSUFFICIENT_BUFFER);
-  if (destLength == 0) return static_cast<int>(count);
-  if (count > static_cast<std::size_t>(destLength)) return Fail<int>(ERROR_INSUFFICIENT_BUFFER);
-
-  // Unit by unit, so `dest` may be `source`.
-  const bool upper = flags == LCMAP_UPPERCASE;
-  const locale_t locale = UnicodeLocale();
-  for (std::size_t i = 0; i < count; ++i) dest[i] = MapCase(source[i], upper, locale);
-  return static_cast<int>(count);
-}
-
-BOOL GetVersionExA(LPOSVERSIONINFOA info) {
-  if (info == nullptr) return Fail<BOOL>(ERROR_INVALID_PARAMETER);
-  if (info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOA)) {
-    return Fail<BOOL>(ERROR_INSUFFICIENT_BUFFER);
-  }
-  Machine& machine = TheMachine();
-  std::lock_guard<std::mutex> lock(machine.mutex);
-  info->dwPlatformId = machine.platformId;
-  info->dwMajorVersion = machine.majorVersion;
-  info->dwMinorVersion = 0;
-  info->dwBuildNumber = machine.platformId == VER_PLATFORM_WIN32_NT && machine.majorVersion == 10
-                            ? kWindows10Build
-                            : 0;
-  std::memset(info->szCSDVersion, 0, sizeof info->szCSDVersion);
-  return TRUE;
-}
-
 namespace standin {
-
-void SetVersion(DWORD platformId, DWORD majorVersion) {
-  Machine& machine = TheMachine();
-  std::lock_guard<std::mutex> lock(machine.mutex);
-  machine.platformId = platformId;
-  machine.majorVersion = majorVersion;
-}
 
 void SetLocaleAnsiCodePageText(LCID locale, const char* text) {
   Machine& machine = TheMachine();
@@ -303,8 +190,6 @@ void ResetLocales() {
     machine.defaultLocale = fromEnvironment;
     machine.defaultKnown = true;
     machine.ansiCodePageTexts.clear();
-    machine.platformId = kDefaultPlatform;
-    machine.majorVersion = kDefaultMajorVersion;
   }
   ++generation;
 }

@@ -28,6 +28,7 @@ Bookkeeping& State() {
 void ResetMachine() {
   internal::ResetCodePages();
   internal::ResetLocales();
+  internal::ResetVersion();
   Bookkeeping& state = State();
   std::lock_guard<std::mutex> lock(state.mutex);
   state.recording = false;

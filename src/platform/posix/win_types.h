@@ -1,4 +1,5 @@
-// Basic Win32 types, status codes and macros for the Linux build.
+// Basic Win32 types, status codes and macros for the Linux build, with the
+// thread's last-error code and the one interlocked exchange the program uses.
 //
 // Sizes follow 32/64-bit Windows, not the Linux ABI: LONG and ULONG are
 // 32 bits wide, WCHAR is a 16-bit UTF-16 code unit.
@@ -102,5 +103,9 @@ inline bool operator!=(REFGUID a, REFGUID b) { return !IsEqualGUID(a, b); }
 
 DWORD GetLastError();
 void SetLastError(DWORD error);
+
+inline void* InterlockedExchangePointer(void* volatile* target, void* value) {
+  return __atomic_exchange_n(target, value, __ATOMIC_SEQ_CST);
+}
 
 #endif  // DRAVLEN_PLATFORM_POSIX_WIN_TYPES_H_

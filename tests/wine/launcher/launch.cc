@@ -25,7 +25,8 @@
 // The exact caption and text of box N are written to FILE.boxN.caption and
 // FILE.boxN.text (bytes as read; UTF-16LE for the W functions).
 //
-// The stubs are x86-64 code: the launcher is built for 64-bit Windows only.
+// The stubs are machine code for the launcher's own processor (x86 or
+// x86-64): a launcher starts a program built for the same processor.
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
@@ -219,30 +220,38 @@ struct BoxFunction {
   const char* name;
   BoxCall call;
   bool wide;
+  ULONG32 argumentCount;  // what a 32-bit stub pops on return
 };
 
 const BoxFunction kBoxFunctions[] = {
-    {"MessageBoxA", BoxCall::Plain, false},
-    {"MessageBoxW", BoxCall::Plain, true},
-    {"MessageBoxExA", BoxCall::Extended, false},
-    {"MessageBoxExW", BoxCall::Extended, true},
-    {"MessageBoxIndirectA", BoxCall::Indirect, false},
-    {"MessageBoxIndirectW", BoxCall::Indirect, true},
-    {"MessageBoxTimeoutA", BoxCall::Extended, false},
-    {"MessageBoxTimeoutW", BoxCall::Extended, true},
+    {"MessageBoxA", BoxCall::Plain, false, 4},
+    {"MessageBoxW", BoxCall::Plain, true, 4},
+    {"MessageBoxExA", BoxCall::Extended, false, 5},
+    {"MessageBoxExW", BoxCall::Extended, true, 5},
+    {"MessageBoxIndirectA", BoxCall::Indirect, false, 1},
+    {"MessageBoxIndirectW", BoxCall::Indirect, true, 1},
+    {"MessageBoxTimeoutA", BoxCall::Extended, false, 6},
+    {"MessageBoxTimeoutW", BoxCall::Extended, true, 6},
 };
 const size_t kBoxFunctionCount = sizeof kBoxFunctions / sizeof kBoxFunctions[0];
 
 // What a stub records in the child, followed by what it needs to call.
+// Pointer-sized fields, so that the layout is the child's: the launcher is
+// built for the child's processor.
 struct CallBlock {
-  ULONG64 function;  // index into kBoxFunctions
-  ULONG64 arguments[4];
-  ULONG64 called;  // event handles in the child
-  ULONG64 done;
-  ULONG64 signalObjectAndWait;
+  ULONG_PTR function;  // index into kBoxFunctions
+  ULONG_PTR arguments[4];
+  ULONG_PTR called;  // event handles in the child
+  ULONG_PTR done;
+  ULONG_PTR signalObjectAndWait;
 };
 
-// Per function:
+void AppendLittleEndian(std::vector<BYTE>& code, ULONG64 value, int bytes) {
+  for (int i = 0; i < bytes; ++i) code.push_back(static_cast<BYTE>(value >> (8 * i)));
+}
+
+#if defined(_M_X64) || defined(__x86_64__)
+// Per function, the arguments arriving in rcx, rdx, r8 and r9:
 //   mov r10, <block>                     49 BA imm64
 //   mov qword [r10], <function index>    49 C7 02 imm32
 //   mov [r10+8], rcx                     49 89 4A 08
@@ -258,11 +267,11 @@ struct CallBlock {
 //   add rsp, 0x28                        48 83 C4 28
 //   mov eax, IDOK                        B8 01 00 00 00
 //   ret                                  C3
-std::vector<BYTE> StubCode(ULONG64 block, ULONG32 function) {
+std::vector<BYTE> StubCode(ULONG_PTR block, ULONG32 function, ULONG32) {
   std::vector<BYTE> code = {0x49, 0xBA};
-  for (int i = 0; i < 8; ++i) code.push_back(static_cast<BYTE>(block >> (8 * i)));
+  AppendLittleEndian(code, block, 8);
   code.insert(code.end(), {0x49, 0xC7, 0x02});
-  for (int i = 0; i < 4; ++i) code.push_back(static_cast<BYTE>(function >> (8 * i)));
+  AppendLittleEndian(code, function, 4);
   code.insert(code.end(),
               {0x49, 0x89, 0x4A, 0x08, 0x49, 0x89, 0x52, 0x10, 0x4D, 0x89, 0x42, 0x18, 0x4D,
                0x89, 0x4A, 0x20, 0x48, 0x83, 0xEC, 0x28, 0x49, 0x8B, 0x4A, 0x28, 0x49, 0x8B,
@@ -272,11 +281,49 @@ std::vector<BYTE> StubCode(ULONG64 block, ULONG32 function) {
 }
 
 // jmp qword [rip+0] followed by the target: 14 bytes at the function's entry.
-std::vector<BYTE> JumpCode(ULONG64 target) {
+std::vector<BYTE> JumpCode(ULONG_PTR, ULONG_PTR target) {
   std::vector<BYTE> code = {0xFF, 0x25, 0x00, 0x00, 0x00, 0x00};
-  for (int i = 0; i < 8; ++i) code.push_back(static_cast<BYTE>(target >> (8 * i)));
+  AppendLittleEndian(code, target, 8);
   return code;
 }
+#elif defined(_M_IX86) || defined(__i386__)
+// Per function, the arguments on the stack above the return address. The
+// functions are stdcall, so the stub pops the caller's argument bytes. It
+// copies four stack words whatever the function takes: the words beyond a
+// shorter argument list are the caller's own frame, read and ignored.
+//   mov eax, <block>                     B8 imm32
+//   mov dword [eax], <function index>    C7 00 imm32
+//   mov ecx, [esp+4]; mov [eax+4], ecx   8B 4C 24 04  89 48 04   (and 8, 12, 16)
+//   push FALSE                           6A 00         bAlertable
+//   push INFINITE                        6A FF
+//   push dword [eax+0x18]                FF 70 18      done
+//   push dword [eax+0x14]                FF 70 14      called
+//   call [eax+0x1C]                      FF 50 1C      SignalObjectAndWait
+//   mov eax, IDOK                        B8 01 00 00 00
+//   ret <argument bytes>                 C2 imm16
+std::vector<BYTE> StubCode(ULONG_PTR block, ULONG32 function, ULONG32 argumentBytes) {
+  std::vector<BYTE> code = {0xB8};
+  AppendLittleEndian(code, block, 4);
+  code.insert(code.end(), {0xC7, 0x00});
+  AppendLittleEndian(code, function, 4);
+  for (BYTE offset = 4; offset <= 16; offset = static_cast<BYTE>(offset + 4)) {
+    code.insert(code.end(), {0x8B, 0x4C, 0x24, offset, 0x89, 0x48, offset});
+  }
+  code.insert(code.end(), {0x6A, 0x00, 0x6A, 0xFF, 0xFF, 0x70, 0x18, 0xFF, 0x70, 0x14, 0xFF, 0x50,
+                           0x1C, 0xB8, 0x01, 0x00, 0x00, 0x00, 0xC2});
+  AppendLittleEndian(code, argumentBytes, 2);
+  return code;
+}
+
+// jmp rel32: 5 bytes at the function's entry.
+std::vector<BYTE> JumpCode(ULONG_PTR entry, ULONG_PTR target) {
+  std::vector<BYTE> code = {0xE9};
+  AppendLittleEndian(code, static_cast<ULONG32>(target - (entry + 5)), 4);
+  return code;
+}
+#else
+#error "the stubs are written for x86 and x86-64 only"
+#endif
 
 bool WriteRemote(HANDLE process, ULONG_PTR address, const void* data, size_t size) {
   SIZE_T written = 0;
@@ -392,8 +439,8 @@ class BoxWatch {
     if (memory == nullptr) Fail("cannot allocate the stubs in the child");
     block_ = reinterpret_cast<ULONG_PTR>(memory);
     CallBlock block = {};
-    block.called = reinterpret_cast<ULONG64>(calledInChild);
-    block.done = reinterpret_cast<ULONG64>(doneInChild);
+    block.called = reinterpret_cast<ULONG_PTR>(calledInChild);
+    block.done = reinterpret_cast<ULONG_PTR>(doneInChild);
     block.signalObjectAndWait = signalObjectAndWait_;
     if (!WriteRemote(process_, block_, &block, sizeof block)) Fail("cannot write the call block");
 
@@ -402,8 +449,10 @@ class BoxWatch {
       const auto entry = found.find(kBoxFunctions[i].name);
       if (entry == found.end()) continue;
       const ULONG_PTR stub = block_ + 0x100 + i * kStubSize;
-      const std::vector<BYTE> code = StubCode(block_, static_cast<ULONG32>(i));
-      const std::vector<BYTE> jump = JumpCode(stub);
+      const std::vector<BYTE> code =
+          StubCode(block_, static_cast<ULONG32>(i),
+                   kBoxFunctions[i].argumentCount * static_cast<ULONG32>(sizeof(ULONG_PTR)));
+      const std::vector<BYTE> jump = JumpCode(entry->second, stub);
       if (code.size() > kStubSize || !WriteRemote(process_, stub, code.data(), code.size()) ||
           !WriteRemote(process_, entry->second, jump.data(), jump.size())) {
         Fail(std::string("cannot redirect ") + kBoxFunctions[i].name);
@@ -420,10 +469,10 @@ class BoxWatch {
     if (!ReadRemote(process_, block_, block)) Fail("cannot read the call block");
     if (block.function >= kBoxFunctionCount) Fail("a bad call block");
     const BoxFunction& function = kBoxFunctions[block.function];
-    ULONG_PTR owner = static_cast<ULONG_PTR>(block.arguments[0]);
-    ULONG_PTR text = static_cast<ULONG_PTR>(block.arguments[1]);
-    ULONG_PTR caption = static_cast<ULONG_PTR>(block.arguments[2]);
-    ULONG_PTR style = static_cast<ULONG_PTR>(block.arguments[3]);
+    ULONG_PTR owner = block.arguments[0];
+    ULONG_PTR text = block.arguments[1];
+    ULONG_PTR caption = block.arguments[2];
+    ULONG_PTR style = block.arguments[3];
     if (function.call == BoxCall::Indirect) {
       MSGBOXPARAMSA params;
       if (!ReadRemote(process_, owner, params)) Fail("cannot read MSGBOXPARAMS");

@@ -1,4 +1,4 @@
-#include "platform/posix/oleauto.h"
+#include "platform/posix/safearray.h"
 
 #include <gtest/gtest.h>
 
@@ -7,52 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "counted_object.h"
 #include "platform/posix/testing.h"
 
 namespace {
-
-// An object that only counts its references.
-struct Counted : IUnknown {
-  ULONG refs = 1;
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override {
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
-  ULONG STDMETHODCALLTYPE Release() override { return --refs; }
-};
-
-uint32_t BytePrefix(BSTR text) {
-  uint32_t prefix;
-  std::memcpy(&prefix, reinterpret_cast<const unsigned char*>(text) - 4, sizeof prefix);
-  return prefix;
-}
-
-TEST(BstrTest, PrefixHoldsByteCountAndNulFollows) {
-  struct Case {
-    const OLECHAR* text;
-    UINT length;
-  };
-  const Case cases[] = {{u"", 0}, {u"abc", 3}, {u"a\0b", 3}, {nullptr, 4}};
-  const std::size_t before = standin::LiveStringCount();
-  for (const Case& c : cases) {
-    BSTR text = SysAllocStringLen(c.text, c.length);
-    ASSERT_NE(text, nullptr);
-    EXPECT_EQ(BytePrefix(text), c.length * 2u);
-    EXPECT_EQ(SysStringLen(text), c.length);
-    EXPECT_EQ(text[c.length], u'\0');
-    for (UINT i = 0; i < c.length; ++i) EXPECT_EQ(text[i], c.text ? c.text[i] : u'\0') << i;
-    EXPECT_EQ(standin::LiveStringCount(), before + 1);
-    SysFreeString(text);
-  }
-  EXPECT_EQ(standin::LiveStringCount(), before);
-  EXPECT_EQ(SysAllocString(nullptr), nullptr);
-  EXPECT_EQ(SysStringLen(nullptr), 0u);
-  SysFreeString(nullptr);
-  BSTR stopsAtNul = SysAllocString(u"ab\0cd");
-  EXPECT_EQ(SysStringLen(stopsAtNul), 2u);
-  SysFreeString(stopsAtNul);
-}
 
 TEST(SafeArrayTest, CreationSetsFeaturesSizeAndHiddenType) {
   struct Case {
@@ -230,7 +188,7 @@ TEST(SafeArrayTest, DestroyRefusesLockedArrayThenFreesElements) {
 }
 
 TEST(SafeArrayTest, InterfaceAndVariantElementsAreReleasedWithTheArray) {
-  Counted object;
+  CountedObject object;
   SAFEARRAY* objects = SafeArrayCreateVector(VT_UNKNOWN, 0, 2);
   SAFEARRAY* variants = SafeArrayCreateVector(VT_VARIANT, 0, 1);
   LONG index = 0;
@@ -247,57 +205,6 @@ TEST(SafeArrayTest, InterfaceAndVariantElementsAreReleasedWithTheArray) {
   EXPECT_EQ(object.refs, 1u);
   EXPECT_EQ(standin::LiveStringCount(), strings);
   EXPECT_EQ(VariantClear(&value), S_OK);
-}
-
-TEST(VariantTest, InitTouchesOnlyTheTypeAndClearReleasesOwnedValues) {
-  VARIANT variant;
-  variant.vt = VT_I4;
-  variant.wReserved1 = 7;
-  variant.lVal = 42;
-  VariantInit(&variant);
-  EXPECT_EQ(variant.vt, VT_EMPTY);
-  EXPECT_EQ(variant.wReserved1, 7);
-  EXPECT_EQ(variant.lVal, 42);
-
-  const std::size_t strings = standin::LiveStringCount();
-  const std::size_t arrays = standin::LiveArrayCount();
-  Counted object;
-  BSTR borrowed = SysAllocString(u"kept");
-  struct Case {
-    VARTYPE vt;
-    HRESULT hr;
-  };
-  const Case cases[] = {{VT_BSTR, S_OK},
-                        {VT_UNKNOWN, S_OK},
-                        {VT_ARRAY | VT_BSTR, S_OK},
-                        {VT_BYREF | VT_BSTR, S_OK},
-                        {VARTYPE{15}, DISP_E_BADVARTYPE},
-                        {VT_ARRAY | VT_EMPTY, DISP_E_BADVARTYPE}};
-  for (const Case& c : cases) {
-    variant.vt = c.vt;
-    if (c.vt == VT_BSTR) variant.bstrVal = SysAllocString(u"owned");
-    if (c.vt == VT_UNKNOWN) variant.punkVal = (object.AddRef(), &object);
-    if (c.vt == (VT_ARRAY | VT_BSTR)) variant.parray = SafeArrayCreateVector(VT_BSTR, 0, 1);
-    if (c.vt == (VT_BYREF | VT_BSTR)) variant.byref = &borrowed;
-    EXPECT_EQ(VariantClear(&variant), c.hr) << c.vt;
-    EXPECT_EQ(variant.vt, c.hr == S_OK ? VARTYPE{VT_EMPTY} : c.vt);
-  }
-  EXPECT_EQ(object.refs, 1u);
-  EXPECT_EQ(standin::LiveStringCount(), strings + 1);  // only the borrowed one
-  EXPECT_EQ(standin::LiveArrayCount(), arrays);
-  SysFreeString(borrowed);
-
-  // A locked array stays alive; the variant is emptied all the same.
-  SAFEARRAY* locked = SafeArrayCreateVector(VT_I4, 0, 1);
-  SafeArrayLock(locked);
-  variant.vt = VT_ARRAY | VT_I4;
-  variant.parray = locked;
-  EXPECT_EQ(VariantClear(&variant), DISP_E_ARRAYISLOCKED);
-  EXPECT_EQ(variant.vt, VT_EMPTY);
-  EXPECT_EQ(standin::LiveArrayCount(), arrays + 1);
-  SafeArrayUnlock(locked);
-  EXPECT_EQ(SafeArrayDestroy(locked), S_OK);
-  EXPECT_EQ(VariantClear(nullptr), E_INVALIDARG);
 }
 
 }  // namespace
