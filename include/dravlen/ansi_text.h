@@ -3,7 +3,8 @@
 #define DRAVLEN_ANSI_TEXT_H_
 
 #include <cstdint>
-#include <memory>
+
+#include "dravlen/heap_block.h"
 
 namespace dravlen {
 
@@ -29,7 +30,7 @@ class AnsiText {
   void setLength(int32_t length);
 
  private:
-  std::unique_ptr<char[]> bytes_;
+  HeapBlock bytes_;
   int32_t capacity_ = 0;  // bytes before the terminator's place
   int32_t length_ = 0;
 };

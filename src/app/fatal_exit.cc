@@ -9,13 +9,11 @@
 namespace dravlen {
 namespace {
 
-[[noreturn]] void ExitUnavailable() {
-  std::_Exit(static_cast<int>(ResultCode::ComponentUnavailable));
-}
-
 void OnAbortSignal(int) { ExitUnavailable(); }
 
 }  // namespace
+
+void ExitUnavailable() { std::_Exit(static_cast<int>(ResultCode::ComponentUnavailable)); }
 
 void InstallFatalExitHandlers() {
   std::set_terminate(&ExitUnavailable);

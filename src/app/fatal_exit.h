@@ -9,6 +9,10 @@ namespace dravlen {
 // may show a dialog that blocks an unattended script.
 void InstallFatalExitHandlers();
 
+// Ends the process with ComponentUnavailable at once, running no exit
+// processing: what those handlers do.
+[[noreturn]] void ExitUnavailable();
+
 }  // namespace dravlen
 
 #endif  // DRAVLEN_APP_FATAL_EXIT_H_

@@ -1,8 +1,5 @@
 // The Windows entry of a GUI-subsystem program: no console, and the only
 // window is the usage box.
-#include <string>
-#include <vector>
-
 #include "app/command_line.h"
 #include "app/fatal_exit.h"
 #include "app/front_end.h"
@@ -19,16 +16,13 @@ LONG WINAPI ExitOnUnhandledException(EXCEPTION_POINTERS*) {
   return EXCEPTION_EXECUTE_HANDLER;
 }
 
-// The arguments from the process's ANSI command line. An empty command
-// line holds no arguments; element 0 is then the program's own path.
-std::vector<std::string> CommandLineArguments() {
-  const char* line = GetCommandLineA();
-  if (line != nullptr && *line != '\0') {
-    return dravlen::SplitCommandLine(line, dravlen::ComparisonCodePageInForce().isLeadByte);
-  }
+// An empty command line holds no arguments; element 0 is then the
+// program's own path.
+dravlen::ResultCode RunWithoutArguments() {
   char path[MAX_PATH + 1] = {};
   GetModuleFileNameA(nullptr, path, MAX_PATH);
-  return {path};
+  const char* const argv[] = {path, nullptr};
+  return dravlen::Run(1, argv);
 }
 
 }  // namespace
@@ -40,8 +34,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
 
   // The lead bytes must be known before the command line is split.
   dravlen::InitComparisonCodePage();
-  const std::vector<std::string> arguments = CommandLineArguments();
-  std::vector<const char*> argv;
-  for (const std::string& argument : arguments) argv.push_back(argument.c_str());
-  return static_cast<int>(dravlen::Run(static_cast<int>(argv.size()), argv.data()));
+  const char* line = GetCommandLineA();
+  if (line == nullptr || *line == '\0') return static_cast<int>(RunWithoutArguments());
+  const dravlen::ArgumentVector arguments(line, dravlen::ComparisonCodePageInForce().isLeadByte);
+  // Without memory for its arguments the program cannot ask the component.
+  if (arguments.argc() == 0) return static_cast<int>(dravlen::ResultCode::ComponentUnavailable);
+  return static_cast<int>(dravlen::Run(arguments.argc(), arguments.argv()));
 }

@@ -1,6 +1,7 @@
 #include "dravlen/ansi_text.h"
 
-#include <new>
+#include <cstddef>
+#include <utility>
 
 #include "query/com_errors.h"
 
@@ -14,7 +15,7 @@ void AnsiText::clear() {
 char* AnsiText::prepare(int32_t length) {
   if (length < 0) throw CAtlException(E_INVALIDARG);
   if (length > capacity_) {
-    std::unique_ptr<char[]> grown(new (std::nothrow) char[static_cast<size_t>(length) + 1]);
+    HeapBlock grown = AllocateHeapBlock(static_cast<std::size_t>(length) + 1);
     if (!grown) throw CAtlException(E_OUTOFMEMORY);
     bytes_ = std::move(grown);
     capacity_ = length;

@@ -25,6 +25,16 @@ ByteFlags LeadBytesOf(uint32_t codePage) {
   return flags;
 }
 
+// The texts of the argument vector, after checking that it ends with a null
+// pointer as a C program's argv does.
+Arguments Split(const char* line, uint32_t codePage) {
+  const ArgumentVector arguments(line, LeadBytesOf(codePage));
+  EXPECT_GE(arguments.argc(), 1);
+  if (arguments.argc() < 1) return {};
+  EXPECT_EQ(arguments.argv()[arguments.argc()], nullptr);
+  return Arguments(arguments.argv(), arguments.argv() + arguments.argc());
+}
+
 struct SplitCase {
   uint32_t codePage;  // 0: no lead bytes
   const char* line;
@@ -39,8 +49,7 @@ class SplitCommandLineTest : public ::testing::TestWithParam<SplitCase> {};
 
 TEST_P(SplitCommandLineTest, Splits) {
   const SplitCase& test = GetParam();
-  EXPECT_EQ(SplitCommandLine(test.line, LeadBytesOf(test.codePage)), test.expected)
-      << "line: " << test.line;
+  EXPECT_EQ(Split(test.line, test.codePage), test.expected) << "line: " << test.line;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -104,11 +113,10 @@ INSTANTIATE_TEST_SUITE_P(
 // The longest command line a process can be given: 32,766 characters.
 TEST(SplitCommandLine, LongestLine) {
   const std::string argument = "c:\\" + std::string(32747, 'x') + ".qmv";
-  EXPECT_EQ(SplitCommandLine(("dravlen.exe " + argument).c_str(), LeadBytesOf(0)),
-            (Arguments{"dravlen.exe", argument}));
+  EXPECT_EQ(Split(("dravlen.exe " + argument).c_str(), 0), (Arguments{"dravlen.exe", argument}));
   std::string many = "dravlen.exe";
   for (int i = 0; i < 16377; ++i) many += " a";
-  EXPECT_EQ(SplitCommandLine(many.c_str(), LeadBytesOf(932)).size(), 16378u);
+  EXPECT_EQ(Split(many.c_str(), 932).size(), 16378u);
 }
 
 }  // namespace

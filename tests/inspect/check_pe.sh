@@ -1,20 +1,22 @@
 #!/bin/bash
 # Checks a built dravlen.exe as a Windows image:
 #   - PE32 for i386 (x86) or PE32+ for x86-64 (x64), Windows GUI subsystem;
+#   - relocatable to a random base (high entropy on x64), data never
+#     executable, aware of terminal servers, and no link time stamp;
 #   - imports only from system DLLs the program needs, none of the
 #     compiler's runtime DLLs;
 #   - a version resource naming the product with the project's version;
 #   - an application manifest (resource 1 of type 24) that runs the program
 #     as its invoker, declares Vista to 10/11, and leaves the ANSI code page
 #     to the system;
-#   - no symbol table when the build strips it.
+#   - no symbol table when the build strips it, and at most the given size.
 # Every failed check is reported; the exit status is 1 if any failed.
 #
 # usage: check_pe.sh --objdump OBJDUMP --windres WINDRES --machine x86|x64
-#                    --version X.Y.Z --stripped yes|no EXE
+#                    --version X.Y.Z --stripped yes|no [--max-size BYTES] EXE
 set -u
 
-objdump='' windres='' machine='' version='' stripped=no exe=''
+objdump='' windres='' machine='' version='' stripped=no max_size='' exe=''
 while [ $# -gt 0 ]; do
   case "$1" in
     --objdump) objdump=$2; shift 2 ;;
@@ -22,13 +24,14 @@ while [ $# -gt 0 ]; do
     --machine) machine=$2; shift 2 ;;
     --version) version=$2; shift 2 ;;
     --stripped) stripped=$2; shift 2 ;;
+    --max-size) max_size=$2; shift 2 ;;
     *) exe=$1; shift ;;
   esac
 done
 if [ -z "$objdump" ] || [ -z "$windres" ] || [ -z "$machine" ] || [ -z "$version" ] ||
    [ -z "$exe" ]; then
   echo "usage: $0 --objdump OBJDUMP --windres WINDRES --machine x86|x64 --version X.Y.Z" \
-       "--stripped yes|no EXE" >&2
+       "--stripped yes|no [--max-size BYTES] EXE" >&2
   exit 2
 fi
 
@@ -66,6 +69,32 @@ if grep -Eq '^Subsystem[[:space:]]+00000002[[:space:]]' <<<"$headers"; then
   pass "Windows GUI subsystem"
 else
   fail "subsystem: $(grep -E '^Subsystem' <<<"$headers")"
+fi
+
+# The flags Microsoft's linker sets by default for a GUI program. objdump
+# lists each set flag on a line of its own under DllCharacteristics.
+flags=$(awk '/^DllCharacteristics/ { inside = 1; next }
+             inside && /^[[:space:]]+[A-Z_]+$/ { print $1; next }
+             inside { exit }' <<<"$headers")
+want_flags="DYNAMIC_BASE NX_COMPAT TERMINAL_SERVICE_AWARE"
+[ "$machine" = x64 ] && want_flags="$want_flags HIGH_ENTROPY_VA"
+for flag in $want_flags; do
+  if grep -qx "$flag" <<<"$flags"; then
+    pass "image flag $flag"
+  else
+    fail "image flag $flag is not set: $(xargs <<<"$flags")"
+  fi
+done
+
+# Two builds of the same sources must give the same bytes: the file
+# header's time stamp (four bytes after the "PE" signature, whose offset
+# is at 0x3c) stays zero.
+pe_offset=$(od -An -tu4 -j60 -N4 "$exe" | tr -d ' ')
+stamp=$(od -An -tu4 -j$((pe_offset + 8)) -N4 "$exe" | tr -d ' ')
+if [ "$stamp" = 0 ]; then
+  pass "no link time stamp"
+else
+  fail "link time stamp $stamp"
 fi
 
 # Imported DLLs: only these system DLLs, compared without regard to case.
@@ -152,6 +181,15 @@ if [ "$stripped" = yes ]; then
     pass "no symbol table"
   else
     fail "the image keeps a symbol table"
+  fi
+fi
+
+if [ -n "$max_size" ]; then
+  size=$(stat -c %s "$exe")
+  if [ "$size" -le "$max_size" ]; then
+    pass "$size bytes, within $max_size"
+  else
+    fail "$size bytes, more than $max_size (tools/image-size.sh shows what weighs)"
   fi
 fi
 
