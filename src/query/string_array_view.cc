@@ -23,10 +23,11 @@ uint64_t ElementCount(const SAFEARRAY& array) {
 
 }  // namespace
 
-void StringArrayView::attach(SAFEARRAY* array) {
+void StringArrayView::attach(SAFEARRAY* array, VARTYPE* elementType) {
   if (array == nullptr) throw CAtlException(E_INVALIDARG);
   VARTYPE type = VT_EMPTY;
   ThrowIfFailed(SafeArrayGetVartype(array, &type));
+  if (elementType != nullptr) *elementType = type;
   if (type != VT_BSTR) throw CAtlException(E_INVALIDARG);
   if (array == array_) return;  // destroying it first would leave the view dangling
   if (array_ != nullptr) {

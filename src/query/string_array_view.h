@@ -17,8 +17,10 @@ class StringArrayView {
   StringArrayView& operator=(const StringArrayView&) = delete;
 
   // E_INVALIDARG for a null array or one whose elements are not BSTR. An
-  // array held before is unlocked and destroyed first.
-  void attach(SAFEARRAY* array);
+  // array held before is unlocked and destroyed first. `elementType`, when
+  // given, receives the element type the array reports, even when it is
+  // refused for it.
+  void attach(SAFEARRAY* array, VARTYPE* elementType = nullptr);
   LONG lowerBound() const;
   LONG upperBound() const;
   // The string at `index` of the first dimension: E_FAIL on an empty view,
