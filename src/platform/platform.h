@@ -15,6 +15,8 @@
 #include <windows.h>
 #else
 #include "platform/posix/com.h"
+#include "platform/posix/console.h"
+#include "platform/posix/message_text.h"
 #include "platform/posix/nls.h"
 #include "platform/posix/oleauto.h"
 #include "platform/posix/user.h"
