@@ -1,8 +1,8 @@
 // The whole question, from argv to exit status, against a fake component
 // whose behaviour and reply are decoded from the input: how activation
 // goes, the statuses it answers, and the shape and content of both reply
-// VARIANTs. Whatever it replies, the answer is 0, 1 or 4 and nothing the
-// conversation acquired outlives it.
+// VARIANTs. Whatever it replies, the answer is 0, 1 or 4, dravlen-list
+// gives the same one, and nothing the conversation acquired outlives it.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstddef>
@@ -10,8 +10,11 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
+
 #include "app/front_end.h"
 #include "fuzz_check.h"
+#include "list/list_front_end.h"
 #include "platform/platform.h"
 #include "platform/posix/testing.h"
 #include "query/comparison_code_page.h"
@@ -124,6 +127,16 @@ bool IsStringArray(const Result& result) {
   return result.shape == Shape::Array && result.element == VT_BSTR;
 }
 
+// dravlen-list writes its listing and its explanations where libFuzzer's
+// reports do not go.
+void SilenceListing() {
+  static const bool silenced = [] {
+    const HANDLE nowhere = standin::HandleOfDescriptor(open("/dev/null", O_WRONLY));
+    return SetStdHandle(STD_OUTPUT_HANDLE, nowhere) && SetStdHandle(STD_ERROR_HANDLE, nowhere);
+  }();
+  FUZZ_CHECK(silenced);
+}
+
 // Conversion follows the thread's code page and comparison the system's;
 // both are set to the same one. The rules are rebuilt only on a change.
 void UseCodePage(UINT codePage) {
@@ -161,13 +174,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::vector<char> argument(text.c_str(), text.c_str() + text.size() + 1);  // exact size
 
   int status = -1;
+  int listStatus = -1;
   {
     const dravlen::testing::FakeVolumeDriverRegistration registration(behaviour);
     const char* argv[] = {"dravlen.exe", argument.data(), nullptr};
     status = static_cast<int>(dravlen::Run(2, argv));
+    SilenceListing();
+    listStatus = static_cast<int>(dravlen::RunList(2, argv));
   }
 
   FUZZ_CHECK(status == 0 || status == 1 || status == 4);
+  FUZZ_CHECK(listStatus == status);
   const bool activated = activation <= 1 && (!behaviour.runnable || SUCCEEDED(behaviour.runStatus));
   if (!activated || behaviour.initializeStatus != S_OK) FUZZ_CHECK(status == 4);
   if (status == 1) FUZZ_CHECK(IsStringArray(containers) && IsStringArray(companion));

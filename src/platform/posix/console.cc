@@ -3,17 +3,29 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <string>
 
 #include "platform/posix/internal.h"
+#include "platform/posix/testing.h"
 #include "platform/posix/utf.h"
 
 namespace {
 
-// Handles 1 to 3 stand for descriptors 0 to 2; 0 is never a handle.
+// A handle is its descriptor plus 1: 0 is never a handle.
 int Descriptor(HANDLE handle) {
   const auto value = reinterpret_cast<intptr_t>(handle);
-  return value >= 1 && value <= 3 ? static_cast<int>(value - 1) : -1;
+  return value >= 1 && value <= INT32_MAX ? static_cast<int>(value - 1) : -1;
+}
+
+HANDLE g_standardHandles[3] = {standin::HandleOfDescriptor(0), standin::HandleOfDescriptor(1),
+                               standin::HandleOfDescriptor(2)};
+
+// 0 to 2 for standard input, output and error; -1 for anything else.
+int StandardIndex(DWORD which) {
+  return which == STD_INPUT_HANDLE || which == STD_OUTPUT_HANDLE || which == STD_ERROR_HANDLE
+             ? static_cast<int>(STD_INPUT_HANDLE - which)
+             : -1;
 }
 
 BOOL WriteAll(int fd, const char* bytes, DWORD length, LPDWORD written) {
@@ -30,12 +42,24 @@ BOOL WriteAll(int fd, const char* bytes, DWORD length, LPDWORD written) {
 
 }  // namespace
 
+HANDLE standin::HandleOfDescriptor(int fd) {
+  return reinterpret_cast<HANDLE>(static_cast<intptr_t>(fd) + 1);
+}
+
 HANDLE GetStdHandle(DWORD which) {
-  if (which != STD_INPUT_HANDLE && which != STD_OUTPUT_HANDLE && which != STD_ERROR_HANDLE) {
+  const int index = StandardIndex(which);
+  if (index < 0) {
     standin::internal::Fail(ERROR_INVALID_PARAMETER);
     return INVALID_HANDLE_VALUE;
   }
-  return reinterpret_cast<HANDLE>(static_cast<intptr_t>(STD_INPUT_HANDLE - which + 1));
+  return g_standardHandles[index];
+}
+
+BOOL SetStdHandle(DWORD which, HANDLE handle) {
+  const int index = StandardIndex(which);
+  if (index < 0) return standin::internal::Fail(ERROR_INVALID_PARAMETER);
+  g_standardHandles[index] = handle;
+  return TRUE;
 }
 
 BOOL GetConsoleMode(HANDLE console, LPDWORD mode) {

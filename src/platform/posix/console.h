@@ -1,6 +1,7 @@
 // The standard handles and writes to them for the Linux build: a handle
-// stands for a file descriptor, and a descriptor that is a terminal counts
-// as a console, whose text is UTF-16 written out as UTF-8.
+// stands for a file descriptor (testing.h makes one), and a descriptor that
+// is a terminal counts as a console, whose text is UTF-16 written out as
+// UTF-8.
 #ifndef DRAVLEN_PLATFORM_POSIX_CONSOLE_H_
 #define DRAVLEN_PLATFORM_POSIX_CONSOLE_H_
 
@@ -18,8 +19,10 @@ typedef OVERLAPPED* LPOVERLAPPED;
 #define INVALID_HANDLE_VALUE reinterpret_cast<HANDLE>(static_cast<intptr_t>(-1))
 #define ERROR_INVALID_HANDLE 6u
 
-// Standard input, output or error; INVALID_HANDLE_VALUE for anything else.
+// Standard input, output or error: descriptors 0, 1 and 2 until
+// SetStdHandle replaces them; INVALID_HANDLE_VALUE for anything else.
 HANDLE GetStdHandle(DWORD which);
+BOOL SetStdHandle(DWORD which, HANDLE handle);
 
 // Succeeds only for a terminal, like Windows only for a console handle.
 BOOL GetConsoleMode(HANDLE console, LPDWORD mode);

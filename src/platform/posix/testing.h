@@ -63,6 +63,9 @@ struct MessageBoxRecord {
 };
 MessageBoxRecord LastMessageBox();
 
+// The handle that stands for descriptor `fd`, for SetStdHandle.
+void* HandleOfDescriptor(int fd);
+
 }  // namespace standin
 
 #endif  // DRAVLEN_PLATFORM_POSIX_TESTING_H_
