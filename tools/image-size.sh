@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# What dravlen.exe is made of, from the GNU linker's map of its link (the
-# mingw-w64 builds write dravlen.map beside dravlen.exe): the bytes each
+# What dravlen.exe and dravlen-list.exe are made of, from the GNU linker's
+# map of each link (the mingw-w64 builds write PROGRAM.map beside
+# PROGRAM.exe): the bytes each
 # object brings into the image's sections, largest first, the same summed
 # by archive and by section, and the image's own size. Sections that never
 # reach the file (.bss, debugging, discarded) are left out; the image adds
 # its headers and the padding of each section to 512 bytes.
 #
 # usage: tools/image-size.sh [-n COUNT] [MAP...]
-#   Without a map, reads those of the windows-x86 and windows-x64 builds.
+#   Without a map, reads those of both programs of the windows-x86 and
+#   windows-x64 builds.
 #   COUNT (default 25) limits each list.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -18,7 +20,8 @@ if [ "${1:-}" = -n ]; then
   shift 2
 fi
 maps=("$@")
-[ ${#maps[@]} -gt 0 ] || maps=(build/windows-x86/dravlen.map build/windows-x64/dravlen.map)
+[ ${#maps[@]} -gt 0 ] || maps=(build/windows-x86/dravlen.map build/windows-x86/dravlen-list.map
+                                build/windows-x64/dravlen.map build/windows-x64/dravlen-list.map)
 
 # One line per input section: its size in bytes, the object it came from
 # (an archive's path cut down to its name) and the image section it is in.
@@ -71,7 +74,7 @@ for map in "${maps[@]}"; do
     echo "no linker map: $map (build the preset first)" >&2
     exit 1
   fi
-  exe=$(dirname "$map")/dravlen.exe
+  exe=${map%.map}.exe
   echo "=== $map"
   if [ -f "$exe" ]; then
     bytes=$(stat -c %s "$exe")

@@ -1,11 +1,13 @@
 #!/bin/bash
-# Checks a built dravlen.exe as a Windows image:
-#   - PE32 for i386 (x86) or PE32+ for x86-64 (x64), Windows GUI subsystem;
+# Checks a built dravlen.exe or dravlen-list.exe as a Windows image:
+#   - PE32 for i386 (x86) or PE32+ for x86-64 (x64), the Windows GUI
+#     subsystem (dravlen.exe) or the console one (dravlen-list.exe);
 #   - relocatable to a random base (high entropy on x64), data never
 #     executable, aware of terminal servers, and no link time stamp;
 #   - imports only from system DLLs the program needs, none of the
 #     compiler's runtime DLLs;
-#   - a version resource naming the product with the project's version;
+#   - a version resource naming the product with the project's version and
+#     the image's own file name;
 #   - an application manifest (resource 1 of type 24) that runs the program
 #     as its invoker, declares Vista to 10/11, and leaves the ANSI code page
 #     to the system;
@@ -13,10 +15,11 @@
 # Every failed check is reported; the exit status is 1 if any failed.
 #
 # usage: check_pe.sh --objdump OBJDUMP --windres WINDRES --machine x86|x64
-#                    --version X.Y.Z --stripped yes|no [--max-size BYTES] EXE
+#                    --version X.Y.Z --stripped yes|no [--subsystem gui|console]
+#                    [--max-size BYTES] EXE
 set -u
 
-objdump='' windres='' machine='' version='' stripped=no max_size='' exe=''
+objdump='' windres='' machine='' version='' stripped=no subsystem=gui max_size='' exe=''
 while [ $# -gt 0 ]; do
   case "$1" in
     --objdump) objdump=$2; shift 2 ;;
@@ -24,6 +27,7 @@ while [ $# -gt 0 ]; do
     --machine) machine=$2; shift 2 ;;
     --version) version=$2; shift 2 ;;
     --stripped) stripped=$2; shift 2 ;;
+    --subsystem) subsystem=$2; shift 2 ;;
     --max-size) max_size=$2; shift 2 ;;
     *) exe=$1; shift ;;
   esac
@@ -31,7 +35,7 @@ done
 if [ -z "$objdump" ] || [ -z "$windres" ] || [ -z "$machine" ] || [ -z "$version" ] ||
    [ -z "$exe" ]; then
   echo "usage: $0 --objdump OBJDUMP --windres WINDRES --machine x86|x64 --version X.Y.Z" \
-       "--stripped yes|no [--max-size BYTES] EXE" >&2
+       "--stripped yes|no [--subsystem gui|console] [--max-size BYTES] EXE" >&2
   exit 2
 fi
 
@@ -64,9 +68,15 @@ else
 fi
 
 # Subsystem 2: Windows GUI, so that a batch script's console never waits on
-# a window of its own and no console is created.
-if grep -Eq '^Subsystem[[:space:]]+00000002[[:space:]]' <<<"$headers"; then
-  pass "Windows GUI subsystem"
+# a window of its own and no console is created. Subsystem 3 for the
+# companion, which writes to its console and which a prompt waits for.
+case "$subsystem" in
+  gui) want_subsystem=2 subsystem_name="Windows GUI" ;;
+  console) want_subsystem=3 subsystem_name="Windows console" ;;
+  *) echo "unknown subsystem: $subsystem" >&2; exit 2 ;;
+esac
+if grep -Eq "^Subsystem[[:space:]]+0000000$want_subsystem[[:space:]]" <<<"$headers"; then
+  pass "$subsystem_name subsystem"
 else
   fail "subsystem: $(grep -E '^Subsystem' <<<"$headers")"
 fi
@@ -138,6 +148,12 @@ for field in FileDescription ProductName; do
     fail "$field is not \"Quillmere Dravlen Utility\""
   fi
 done
+name=$(basename "$exe")
+if grep -Fq "VALUE \"OriginalFilename\", \"$name\"" <<<"$resources"; then
+  pass "OriginalFilename $name"
+else
+  fail "OriginalFilename is not \"$name\""
+fi
 for field in FileVersion ProductVersion; do
   if grep -Fq "VALUE \"$field\", \"$major.$minor.$patch.0\"" <<<"$resources"; then
     pass "$field $major.$minor.$patch.0"
