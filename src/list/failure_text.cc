@@ -5,6 +5,20 @@
 namespace dravlen {
 namespace {
 
+// Windows' texts for the statuses activation meets most, for a system that
+// has none for them: Wine's message table holds no text for COM's own.
+struct StatusText {
+  HRESULT status;
+  const char* text;
+};
+const StatusText kActivationTexts[] = {
+    {REGDB_E_CLASSNOTREG, "Class not registered"},
+    {CLASS_E_CLASSNOTAVAILABLE, "ClassFactory cannot supply requested class"},
+    {E_NOINTERFACE, "No such interface supported"},
+    {E_POINTER, "Invalid pointer"},
+    {E_UNEXPECTED, "Catastrophic failure"},
+};
+
 // The status in hexadecimal, and the system's text for it.
 void WriteStatus(Output& out, HRESULT status) {
   out.hex(static_cast<uint32_t>(status), 8);
@@ -15,7 +29,13 @@ void WriteStatus(Output& out, HRESULT status) {
                         text[length - 1] == ' ' || text[length - 1] == '\t')) {
     --length;
   }
-  if (length > 0) out.ansi(" ").ansi(text, static_cast<int32_t>(length));
+  if (length > 0) {
+    out.ansi(" ").ansi(text, static_cast<int32_t>(length));
+    return;
+  }
+  for (const StatusText& known : kActivationTexts) {
+    if (known.status == status) out.ansi(" ").ansi(known.text);
+  }
 }
 
 void WriteResultType(Output& out, const QueryReport& report, HRESULT status) {

@@ -9,8 +9,8 @@
 # registers the component there with the regsvr32 of the build's processor
 # (a 32-bit one writes the registry's 32-bit view, where a 32-bit program
 # looks the class up). Both prefixes get C:\dravlen\ with the build's
-# dravlen.exe beside the batch examples, for the cases that run them
-# through cmd.exe. teardown stops the wineservers of both.
+# dravlen.exe and dravlen-list.exe beside the batch examples, for the cases
+# that run them through cmd.exe. teardown stops the wineservers of both.
 #
 # For a 32-bit build, setup first finds out whether this machine executes
 # 32-bit code at all. Where it does not, setup exits 77 (CTest: skipped)
@@ -68,10 +68,10 @@ check_launcher_runs() {
   fi
 }
 
-# C:\dravlen\ of a prefix: the program beside the batch examples.
+# C:\dravlen\ of a prefix: the programs beside the batch examples.
 install_examples() {
   mkdir -p "$1/drive_c/dravlen" &&
-    cp "$DRAVLEN_EXE" "$DRAVLEN_EXAMPLES"/*.cmd "$1/drive_c/dravlen/"
+    cp "$DRAVLEN_EXE" "$DRAVLEN_LIST_EXE" "$DRAVLEN_EXAMPLES"/*.cmd "$1/drive_c/dravlen/"
 }
 
 case "$action" in

@@ -3,8 +3,11 @@
 # with the case's exact command line, answered by the test component as the
 # case's scenario says. A case with "client=cmd" starts cmd.exe instead,
 # which runs a batch example from C:\dravlen\ that calls dravlen.exe in turn.
+# Then every case that dravlen.exe answers 0, 1 or 4 is run again with
+# dravlen-list.exe, which must answer the same; "client=list" runs only
+# dravlen-list.exe.
 #
-# usage: run_case.sh CONFIG CASES_FILE CASE_NAME
+# usage: run_case.sh CONFIG CASES_FILE CASE_NAME [list]
 #
 # Checked for every case:
 #   - the exit status;
@@ -16,7 +19,11 @@
 #     them at once);
 #   - for a batch example: that it printed exactly the one line that
 #     belongs to the status, "not mounted", "mounted", "usage" or
-#     "unavailable", and nothing else;
+#     "unavailable", and nothing else, or the lines the case gives;
+#   - for dravlen-list.exe: the lines the case gives for standard output and
+#     standard error, and otherwise that a path's run ends with the verdict
+#     line naming the status and that only a status of 4 is explained on
+#     standard error, in one line;
 #   - that the launcher watched all eight message box functions;
 #   - the component's ledger: no scenario error, no contract violation, the
 #     component released, every block of its reply freed exactly once, and
@@ -28,6 +35,8 @@ set -u
 source "$1"
 cases_file=$2
 name=$3
+# "list": dravlen-list.exe with the case's command line.
+mode=${4:-program}
 
 fail() {
   echo "FAIL [$name]: $*"
@@ -70,18 +79,32 @@ if [ -n "${extra:-}" ] || [ -z "$locale" ] || [ -z "$want_status" ] ||
 fi
 
 dir=$DRAVLEN_WINE_WORK/cases/$name
+[ "$mode" = list ] && dir=$dir/list
 rm -rf "$dir"
 mkdir -p "$dir"
 
-# Scenario lines are separated by " ; ". Three of them are for this script:
+# Scenario lines are separated by " ; ". Some of them are for this script:
 # "registration=none" runs the case in the prefix without the component,
-# "crash=..." makes a fault the expected end, and "client=cmd" starts
-# cmd.exe with the case's command line instead of dravlen.exe.
+# "crash=..." makes a fault the expected end, "client=cmd" starts
+# cmd.exe with the case's command line instead of dravlen.exe, and
+# "client=list" dravlen-list.exe. "out=TEXT" and "err=TEXT" are the lines,
+# in order, that dravlen-list.exe (or cmd.exe) must write to standard output
+# and standard error, with the command line's escapes.
 prefix=$DRAVLEN_PREFIX
 crash=no
 program=$(windows_path "$DRAVLEN_EXE")
 client=program
 : >"$dir/scenario.txt"
+want_out=$dir/want-stdout.txt want_err=$dir/want-stderr.txt
+rm -f "$want_out" "$want_err"
+# Appends a line, decoded as the command line is, to the file $1.
+want_line() {
+  perl -e '
+    my $s = $ARGV[0];
+    die "unescaped byte outside printable ASCII\n" if $s =~ /[^\x20-\x7e]/;
+    $s =~ s/\\x\{([0-9A-Fa-f]{2})\}/chr(hex($1))/ge;
+    print $s, "\r\n";' -- "$2" >>"$1" || { echo "case $name: bad line: $2"; exit 2; }
+}
 if [ "$scenario" != "-" ]; then
   while IFS= read -r item; do
     item=$(trim "$item")
@@ -90,12 +113,21 @@ if [ "$scenario" != "-" ]; then
       registration=none) prefix=$DRAVLEN_BARE_PREFIX ;;
       registration=*) echo "case $name: unknown $item"; exit 2 ;;
       client=cmd) client=cmd; program='C:\windows\system32\cmd.exe' ;;
+      client=list) client=list; mode=list ;;
+      out=*) want_line "$want_out" "${item#out=}" ;;
+      err=*) want_line "$want_err" "${item#err=}" ;;
       client=*) echo "case $name: unknown $item"; exit 2 ;;
       crash=none) printf '%s\n' "$item" >>"$dir/scenario.txt" ;;
       crash=*) crash=yes; printf '%s\n' "$item" >>"$dir/scenario.txt" ;;
       *) printf '%s\n' "$item" >>"$dir/scenario.txt" ;;
     esac
   done < <(perl -e 'print join("\n", split(/ ; /, $ARGV[0])), "\n"' -- "$scenario")
+fi
+stderr_file=$dir/launch.log
+if [ "$mode" = list ]; then
+  program=$(windows_path "$DRAVLEN_LIST_EXE")
+  want_box=no
+  stderr_file=$dir/stderr.txt
 fi
 
 # The command line: bytes as written, \x{HH} for any other byte,
@@ -119,6 +151,7 @@ fi
 
 report=$dir/report.txt
 ledger=$dir/ledger.txt
+: >"$dir/launch.log"
 (
   export WINEPREFIX=$prefix
   export WINEDEBUG=-all
@@ -133,7 +166,7 @@ ledger=$dir/ledger.txt
   exec env LC_ALL="$locale" timeout 90 "$DRAVLEN_WINE" "$(windows_path "$DRAVLEN_LAUNCHER")" \
     --report "$(windows_path "$report")" --timeout-ms 60000 \
     --cmdline-file "$(windows_path "$command_file")" "$program" \
-    </dev/null >"$dir/launch.log" 2>&1
+    </dev/null >>"$dir/launch.log" 2>>"$stderr_file"
 )
 status=$?
 
@@ -147,8 +180,36 @@ if [ "$status" != "$want_status" ]; then
   fail "exit status $status, expected $want_status"
 fi
 
-# What a batch example printed: the launcher's output is the child's.
-if [ "$client" = cmd ]; then
+# What dravlen-list.exe or a batch example printed: the launcher's output
+# is the child's.
+if [ "$mode" = list ] && [ "$crash" = no ]; then
+  if [ -f "$want_out" ]; then
+    if ! cmp -s "$dir/launch.log" "$want_out"; then
+      fail "standard output differs:"
+      diff "$want_out" "$dir/launch.log" | cat -A | head -20
+    fi
+  elif [ "$client" = program ] &&
+       ! tail -n 1 "$dir/launch.log" | grep -Eq "; dravlen.exe answers $want_status"$'\r$'; then
+    fail "no verdict line for status $want_status: $(tail -n 1 "$dir/launch.log" | cat -A)"
+  fi
+  if [ -f "$want_err" ]; then
+    if ! cmp -s "$dir/stderr.txt" "$want_err"; then
+      fail "standard error differs:"
+      diff "$want_err" "$dir/stderr.txt" | cat -A | head -20
+    fi
+  elif [ "$want_status" = 4 ]; then
+    if [ "$(grep -c $'\r$' "$dir/stderr.txt")" != 1 ] || [ "$(wc -l <"$dir/stderr.txt")" != 1 ]; then
+      fail "status 4 is not explained in one line: $(cat -A "$dir/stderr.txt")"
+    fi
+  elif [ -s "$dir/stderr.txt" ]; then
+    fail "wrote to standard error: $(cat -A "$dir/stderr.txt")"
+  fi
+elif [ "$client" = cmd ] && [ -f "$want_out" ]; then
+  if ! cmp -s "$dir/launch.log" "$want_out"; then
+    fail "the batch file printed other lines:"
+    diff "$want_out" "$dir/launch.log" | cat -A | head -20
+  fi
+elif [ "$client" = cmd ]; then
   case "$want_status" in
     0) want_line="not mounted" ;;
     1) want_line="mounted" ;;
@@ -235,10 +296,22 @@ if [ "$failed" != 0 ]; then
   echo "--- command line (hex): $(od -An -tx1 -v "$command_file" | tr -d " \n" | head -c 400)"
   echo "--- launcher output:"
   cat "$dir/launch.log"
+  if [ "$mode" = list ]; then
+    echo "--- standard error:"
+    cat "$dir/stderr.txt"
+  fi
   echo "--- report:"
   cat "$report" 2>/dev/null
   echo "--- ledger:"
   cat "$ledger" 2>/dev/null
   exit 1
 fi
+if [ "$mode" = list ]; then
+  echo "ok [$name]: dravlen-list.exe, status $status"
+  exit 0
+fi
 echo "ok [$name]: status $status, box $want_box"
+# dravlen-list.exe must give dravlen.exe's answer on the same command line.
+if [ "$client" = program ] && [[ "$want_status" =~ ^[014]$ ]]; then
+  exec bash "$0" "$1" "$cases_file" "$name" list
+fi
