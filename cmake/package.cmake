@@ -1,6 +1,7 @@
 # The package a Windows user downloads: `cmake --build --preset windows-x86
 # --target package` writes dravlen-<version>-win32.zip into the build folder,
-# holding dravlen.exe and README.txt, and SHA256SUMS beside it.
+# holding dravlen.exe, dravlen-list.exe and README.txt, and SHA256SUMS
+# beside it.
 #
 # The same sources give the same zip. CPack adds the files of one component
 # in the order the file system lists them, but the components in the order
@@ -20,6 +21,7 @@ add_custom_command(
 add_custom_target(dravlen_readme_txt ALL DEPENDS ${_dravlen_readme_txt})
 
 install(TARGETS dravlen RUNTIME DESTINATION . COMPONENT program)
+install(TARGETS dravlen-list RUNTIME DESTINATION . COMPONENT program-list)
 install(FILES ${_dravlen_readme_txt} DESTINATION . COMPONENT readme)
 
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
@@ -30,7 +32,7 @@ endif()
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME dravlen)
 set(CPACK_PACKAGE_FILE_NAME dravlen-${PROJECT_VERSION}-${_dravlen_platform})
-# The two files at the top of the zip, not in a folder of their own.
+# The files at the top of the zip, not in a folder of their own.
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
 set(CPACK_ARCHIVE_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)

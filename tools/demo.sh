@@ -5,7 +5,8 @@
 # execute 32-bit code, the 64-bit build of the same sources, saying so),
 # with the project's test volume-driver component registered and reporting
 # a sample list of mounted containers. Then runs the batch example,
-# examples/check-mounted.cmd, once through Wine's cmd.exe.
+# examples/check-mounted.cmd, once through Wine's cmd.exe, and the console
+# companion, dravlen-list.exe, once with a path that misses.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
@@ -16,7 +17,7 @@ for preset in host windows-x86 windows-x64; do
   cmake --build --preset "$preset" -j "$jobs" >/dev/null
   echo "built $preset"
 done
-echo "the product: build/windows-x86/dravlen.exe"
+echo "the product: build/windows-x86/dravlen.exe and build/windows-x86/dravlen-list.exe"
 
 if /usr/lib/wine/wine --version >/dev/null 2>&1; then
   wine=/usr/lib/wine/wine
@@ -70,13 +71,22 @@ ask 'dravlen.exe "E:\backup\archive 2026.qmv"'
 ask 'dravlen.exe d:\containers\other.qmv'
 ask 'dravlen.exe E:\backup\archive 2026.qmv'
 
-# The batch example, with the program beside it, as a user would copy both.
+# The batch example, with the programs beside it, as a user would copy them.
 mkdir -p "$WINEPREFIX/drive_c/dravlen"
-cp "$build/dravlen.exe" examples/check-mounted.cmd "$WINEPREFIX/drive_c/dravlen/"
+cp "$build/dravlen.exe" "$build/dravlen-list.exe" examples/*.cmd "$WINEPREFIX/drive_c/dravlen/"
 echo 'cmd /c C:\dravlen\check-mounted.cmd D:\Containers\Work.qmv'
 status=0
 "$wine" cmd /c 'C:\dravlen\check-mounted.cmd' 'D:\Containers\Work.qmv' </dev/null \
   >"$demo/cmd.out" 2>"$demo/cmd.log" || status=$?
 tr -d '\r' <"$demo/cmd.out" | sed 's/^/  prints: /'
+echo "  exit status $status"
+
+# The console companion: the list, and why this path is not one of it.
+echo 'dravlen-list.exe d:/containers/work.qmv'
+status=0
+LC_ALL=en_US.UTF-8 "$wine" 'C:\dravlen\dravlen-list.exe' 'd:/containers/work.qmv' </dev/null \
+  >"$demo/list.out" 2>"$demo/list.err" || status=$?
+tr -d '\r' <"$demo/list.out" | sed 's/^/  /'
+tr -d '\r' <"$demo/list.err" | sed 's/^/  standard error: /'
 echo "  exit status $status"
 /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true

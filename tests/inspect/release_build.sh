@@ -1,11 +1,11 @@
 #!/bin/bash
 # Builds what is shipped twice, from two copies of the source tree at
 # different paths and under different time zones, and compares the results
-# byte for byte: dravlen.exe of windows-x86 and windows-x64, the package zip
-# and SHA256SUMS. Only the shipped targets are built, without the tests.
-# Then checks the package: SHA256SUMS verifies the zip, which holds
-# dravlen.exe as built and README.txt with CRLF line ends and the user's
-# part of the README only. The copies are removed when everything passes.
+# byte for byte: dravlen.exe and dravlen-list.exe of windows-x86 and
+# windows-x64, the package zip and SHA256SUMS. Only the shipped targets are
+# built, without the tests. Then checks the package: SHA256SUMS verifies the
+# zip, which holds both programs as built and README.txt with CRLF line
+# ends and the user's part of the README only. The copies are removed when everything passes.
 #
 # usage: release_build.sh --cmake CMAKE --version X.Y.Z SOURCE_DIR WORK_DIR
 set -u
@@ -40,7 +40,7 @@ build() {
     "$cmake" --preset windows-x86 -DDRAVLEN_BUILD_TESTS=OFF >build.log 2>&1 &&
       "$cmake" --build --preset windows-x86 --target package -j2 >>build.log 2>&1 &&
       "$cmake" --preset windows-x64 -DDRAVLEN_BUILD_TESTS=OFF >>build.log 2>&1 &&
-      "$cmake" --build --preset windows-x64 --target dravlen -j2 >>build.log 2>&1
+      "$cmake" --build --preset windows-x64 --target dravlen dravlen-list -j2 >>build.log 2>&1
   ) || {
     echo "FAIL: the build in $dir failed:"
     tail -20 "$dir/build.log"
@@ -51,7 +51,8 @@ build "$first" UTC || exit 1
 build "$second" Asia/Tokyo || exit 1
 
 failures=0
-for file in windows-x86/dravlen.exe windows-x64/dravlen.exe "windows-x86/dravlen-$version-win32.zip" \
+for file in windows-x86/dravlen.exe windows-x64/dravlen.exe windows-x86/dravlen-list.exe \
+            windows-x64/dravlen-list.exe "windows-x86/dravlen-$version-win32.zip" \
             windows-x86/SHA256SUMS; do
   if [ ! -f "$first/build/$file" ] || [ ! -f "$second/build/$file" ]; then
     echo "FAIL: build/$file is missing"
@@ -79,10 +80,13 @@ unpacked=$work/unpacked
 mkdir -p "$unpacked"
 check "SHA256SUMS verifies $zip" \
   bash -c 'cd "$1" && sha256sum --quiet -c SHA256SUMS' - "$build_dir"
-check "$zip holds dravlen.exe and README.txt, in that order" \
-  test "$(cd "$unpacked" && "$cmake" -E tar tf "$build_dir/$zip" | xargs)" = "dravlen.exe README.txt"
+check "$zip holds dravlen.exe, dravlen-list.exe and README.txt, in that order" \
+  test "$(cd "$unpacked" && "$cmake" -E tar tf "$build_dir/$zip" | xargs)" = \
+  "dravlen.exe dravlen-list.exe README.txt"
 (cd "$unpacked" && "$cmake" -E tar xf "$build_dir/$zip")
-check "the packed dravlen.exe is the one built" cmp -s "$unpacked/dravlen.exe" "$build_dir/dravlen.exe"
+for program in dravlen.exe dravlen-list.exe; do
+  check "the packed $program is the one built" cmp -s "$unpacked/$program" "$build_dir/$program"
+done
 readme=$unpacked/README.txt
 check "README.txt ends every line with CR LF" \
   bash -c 'test -s "$1" && ! grep -q $'"'"'[^\r]$\|^$'"'"' "$1"' - "$readme"
