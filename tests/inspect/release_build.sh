@@ -90,9 +90,10 @@ done
 readme=$unpacked/README.txt
 check "README.txt ends every line with CR LF" \
   bash -c 'test -s "$1" && ! grep -q $'"'"'[^\r]$\|^$'"'"' "$1"' - "$readme"
-check "README.txt has the exit statuses, the batch example and the matching rules" \
+check "README.txt has the exit statuses, the batch example, the matching rules and dravlen-list" \
   bash -c 'grep -q "^| 4 | " "$1" && grep -q "if errorlevel 4 goto" "$1" &&
-           grep -q "^## What counts as the same path" "$1"' - "$readme"
+           grep -q "^## What counts as the same path" "$1" &&
+           grep -q "^## When the answer surprises you" "$1"' - "$readme"
 check "README.txt stops before the building instructions" \
   bash -c '! grep -q "^## Building" "$1"' - "$readme"
 
