@@ -31,6 +31,9 @@ void ResetLocales();
 // Back to the default version (version.cc).
 void ResetVersion();
 
+// Back to a visible window station (window_station.cc).
+void ResetWindowStation();
+
 // The ANSI code page of the calling thread's locale, or 0 when that locale
 // does not name one; CP_THREAD_ACP then falls back to the system code page
 // (locale.cc).

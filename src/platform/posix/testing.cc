@@ -29,6 +29,7 @@ void ResetMachine() {
   internal::ResetCodePages();
   internal::ResetLocales();
   internal::ResetVersion();
+  internal::ResetWindowStation();
   Bookkeeping& state = State();
   std::lock_guard<std::mutex> lock(state.mutex);
   state.recording = false;
