@@ -3,10 +3,15 @@
 # with the case's exact command line, answered by the test component as the
 # case's scenario says. A case with "client=cmd" starts cmd.exe instead,
 # which runs a batch example from C:\dravlen\ that calls dravlen.exe in turn.
+# A case with "station=hidden" starts its program in a window station of
+# its own, without visible display surfaces, as a service's or a remote
+# shell's programs run; a batch file's programs inherit it.
 #
 # usage: run_case.sh CONFIG CASES_FILE CASE_NAME
 #
 # Checked for every case:
+#   - that the program ended within the launcher's time limit (a message box
+#     where nobody can see it would wait for ever);
 #   - the exit status;
 #   - the message boxes of the program started: on the usage path exactly
 #     one MessageBoxA with no owner, style 0x40, the caption "Quillmere
@@ -73,11 +78,13 @@ dir=$DRAVLEN_WINE_WORK/cases/$name
 rm -rf "$dir"
 mkdir -p "$dir"
 
-# Scenario lines are separated by " ; ". Three of them are for this script:
+# Scenario lines are separated by " ; ". Four of them are for this script:
 # "registration=none" runs the case in the prefix without the component,
-# "crash=..." makes a fault the expected end, and "client=cmd" starts
-# cmd.exe with the case's command line instead of dravlen.exe.
+# "crash=..." makes a fault the expected end, "client=cmd" starts cmd.exe
+# with the case's command line instead of dravlen.exe, and "station=hidden"
+# starts it in a window station without visible display surfaces.
 prefix=$DRAVLEN_PREFIX
+station=()
 crash=no
 program=$(windows_path "$DRAVLEN_EXE")
 client=program
@@ -91,6 +98,8 @@ if [ "$scenario" != "-" ]; then
       registration=*) echo "case $name: unknown $item"; exit 2 ;;
       client=cmd) client=cmd; program='C:\windows\system32\cmd.exe' ;;
       client=*) echo "case $name: unknown $item"; exit 2 ;;
+      station=hidden) station=(--station DravlenHidden) ;;
+      station=*) echo "case $name: unknown $item"; exit 2 ;;
       crash=none) printf '%s\n' "$item" >>"$dir/scenario.txt" ;;
       crash=*) crash=yes; printf '%s\n' "$item" >>"$dir/scenario.txt" ;;
       *) printf '%s\n' "$item" >>"$dir/scenario.txt" ;;
@@ -119,6 +128,7 @@ fi
 
 report=$dir/report.txt
 ledger=$dir/ledger.txt
+timeout_s=60
 (
   export WINEPREFIX=$prefix
   export WINEDEBUG=-all
@@ -131,14 +141,16 @@ ledger=$dir/ledger.txt
   DRAVLEN_TEST_LEDGER=$(windows_path "$ledger")
   unset DISPLAY WAYLAND_DISPLAY
   exec env LC_ALL="$locale" timeout 90 "$DRAVLEN_WINE" "$(windows_path "$DRAVLEN_LAUNCHER")" \
-    --report "$(windows_path "$report")" --timeout-ms 60000 \
+    --report "$(windows_path "$report")" --timeout-ms $((timeout_s * 1000)) "${station[@]}" \
     --cmdline-file "$(windows_path "$command_file")" "$program" \
     </dev/null >"$dir/launch.log" 2>&1
 )
 status=$?
 
 failed=0
-if ! grep -q '^exit ' "$report" 2>/dev/null; then
+if grep -q '^timeout$' "$report" 2>/dev/null; then
+  fail "the program did not end within the launcher's time limit of $timeout_s s (a message box nobody can see?)"
+elif ! grep -q '^exit ' "$report" 2>/dev/null; then
   fail "the launcher did not run the program to its end (status $status)"
 elif [ "$(grep '^exit ' "$report")" != "exit $status" ]; then
   fail "the launcher ended with $status but reports: $(grep '^exit ' "$report")"
