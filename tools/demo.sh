@@ -62,10 +62,12 @@ ask() {
   env LC_ALL=en_US.UTF-8 timeout 60 "$wine" "$(windows_path "$build/tests/wine/launcher/launch.exe")" \
     --report "$(windows_path "$demo/report.txt")" --cmdline-file "$(windows_path "$demo/cmdline.txt")" \
     "$@" "$(windows_path "$build/dravlen.exe")" </dev/null >"$demo/launch.log" 2>&1 || status=$?
-  printf '%-45s -> exit status %d%s\n' "$line" "$status" "${1:+ (in a window station nobody sees: no box)}"
+  printf '%-45s -> exit status %d%s\n' "$line" "$status" "${1:+ (in a window station nobody sees)}"
   if grep -q '^box ' "$demo/report.txt"; then
     printf '  usage box "%s":\n' "$(cat "$demo/report.txt.box1.caption")"
     sed 's/^/    /' "$demo/report.txt.box1.text"
+  elif [ "$status" = 3 ]; then
+    echo "  no usage box: nobody could have dismissed it"
   fi
 }
 ask 'dravlen.exe d:\containers\work.qmv'
