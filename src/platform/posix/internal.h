@@ -21,6 +21,9 @@ void LogCall(const char* name);
 // Remembers a MessageBoxA call for LastMessageBox (testing.cc).
 void RecordMessageBox(bool hadOwner, const char* text, const char* caption, UINT type);
 
+// Remembers a CoCreateInstance call for LastCreation (testing.cc).
+void RecordCreation(DWORD context, REFIID iid);
+
 // Takes the system ANSI code page from the environment again
 // (code_page_table.cc).
 void ResetCodePages();

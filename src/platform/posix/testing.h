@@ -72,6 +72,16 @@ struct MessageBoxRecord {
 };
 MessageBoxRecord LastMessageBox();
 
+// What CoCreateInstance was last asked for: the class context and the
+// interface. A class factory is never told the context, so only the layer
+// can show it. `calls` counts the calls since ResetMachine.
+struct CreationRecord {
+  int calls = 0;
+  DWORD context = 0;
+  IID iid = {};
+};
+CreationRecord LastCreation();
+
 }  // namespace standin
 
 #endif  // DRAVLEN_PLATFORM_POSIX_TESTING_H_
