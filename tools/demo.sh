@@ -52,24 +52,30 @@ echo "the component reports these containers as mounted:"
 sed 's/^entry=/  /' "$demo/scenario.txt"
 
 # The launcher passes the command line byte for byte and answers the usage
-# box with OK, since there is no display to click it on.
+# box with OK, since there is no display to click it on. Further arguments
+# go to the launcher: --station starts the program in a window station
+# without visible display surfaces, as a service or a remote shell would.
 ask() {
   local line=$1 status=0
+  shift
   printf '%s' "$line" >"$demo/cmdline.txt"
   rm -f "$demo"/report.txt*
   env LC_ALL=en_US.UTF-8 timeout 60 "$wine" "$(windows_path "$build/tests/wine/launcher/launch.exe")" \
     --report "$(windows_path "$demo/report.txt")" --cmdline-file "$(windows_path "$demo/cmdline.txt")" \
-    "$(windows_path "$build/dravlen.exe")" </dev/null >"$demo/launch.log" 2>&1 || status=$?
-  printf '%-45s -> exit status %d\n' "$line" "$status"
+    "$@" "$(windows_path "$build/dravlen.exe")" </dev/null >"$demo/launch.log" 2>&1 || status=$?
+  printf '%-45s -> exit status %d%s\n' "$line" "$status" "${1:+ (in a window station nobody sees)}"
   if grep -q '^box ' "$demo/report.txt"; then
     printf '  usage box "%s":\n' "$(cat "$demo/report.txt.box1.caption")"
     sed 's/^/    /' "$demo/report.txt.box1.text"
+  elif [ "$status" = 3 ]; then
+    echo "  no usage box: nobody could have dismissed it"
   fi
 }
 ask 'dravlen.exe d:\containers\work.qmv'
 ask 'dravlen.exe "E:\backup\archive 2026.qmv"'
 ask 'dravlen.exe d:\containers\other.qmv'
 ask 'dravlen.exe E:\backup\archive 2026.qmv'
+ask 'dravlen.exe E:\backup\archive 2026.qmv' --station DravlenHidden
 
 # The batch example, with the programs beside it, as a user would copy them.
 mkdir -p "$WINEPREFIX/drive_c/dravlen"

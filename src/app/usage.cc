@@ -19,6 +19,24 @@ const char kUsageText[] =
     "3 - invalid arguments\n"
     "4 - cannot load tolvane.dll (it is needed to reinstall the software)\n";
 
-void ShowUsage() { MessageBoxA(nullptr, kUsageText, kUsageCaption, MB_OK | MB_ICONINFORMATION); }
+namespace {
+
+// Only a station that says it has no visible display surfaces counts as
+// unseen; when that cannot be read, the box is shown as it always was.
+bool NobodyCanSeeAWindow() {
+  const HWINSTA station = GetProcessWindowStation();
+  if (station == nullptr) return false;
+  USEROBJECTFLAGS flags = {};
+  DWORD needed = 0;
+  if (!GetUserObjectInformationA(station, UOI_FLAGS, &flags, sizeof flags, &needed)) return false;
+  return (flags.dwFlags & WSF_VISIBLE) == 0;
+}
+
+}  // namespace
+
+void ShowUsage() {
+  if (NobodyCanSeeAWindow()) return;
+  MessageBoxA(nullptr, kUsageText, kUsageCaption, MB_OK | MB_ICONINFORMATION);
+}
 
 }  // namespace dravlen

@@ -21,6 +21,7 @@
 #include "platform/posix/oleauto.h"
 #include "platform/posix/user.h"
 #include "platform/posix/win_types.h"
+#include "platform/posix/window_station.h"
 #endif
 
 #endif  // DRAVLEN_PLATFORM_PLATFORM_H_

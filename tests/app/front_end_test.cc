@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <exception>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "app/fatal_exit.h"
 #include "app/usage.h"
 #include "platform/posix/testing.h"
 #include "query/comparison_code_page.h"
@@ -33,13 +36,38 @@ class FrontEndTest : public ::testing::Test {
   }
 };
 
-TEST_F(FrontEndTest, WrongArgumentCountShowsUsageWithoutTouchingCom) {
-  for (const std::vector<const char*>& argv :
-       {std::vector<const char*>{"dravlen.exe"}, {"dravlen.exe", "c:\\my", "containers\\a.qmv"}}) {
-    standin::ResetMachine();
-    standin::StartCallLog();
-    EXPECT_EQ(RunWith(argv), ResultCode::InvalidArguments);
-    EXPECT_EQ(standin::TakeCallLog(), std::vector<std::string>{"MessageBoxA"});
+// The box is left out only where the station says for certain that nobody
+// can see it; it would wait there for ever.
+struct UsageCase {
+  const char* name;
+  standin::WindowStation station;
+  std::vector<std::string> calls;
+};
+
+const UsageCase kUsageCases[] = {
+    {"Visible",
+     standin::WindowStation::Visible,
+     {"GetProcessWindowStation", "GetUserObjectInformationA", "MessageBoxA"}},
+    {"Invisible",
+     standin::WindowStation::Invisible,
+     {"GetProcessWindowStation", "GetUserObjectInformationA"}},
+    {"NoStation", standin::WindowStation::None, {"GetProcessWindowStation", "MessageBoxA"}},
+    {"FlagsUnreadable",
+     standin::WindowStation::Unreadable,
+     {"GetProcessWindowStation", "GetUserObjectInformationA", "MessageBoxA"}},
+};
+
+TEST_F(FrontEndTest, WrongArgumentCountShowsUsageWhereSeenWithoutTouchingCom) {
+  for (const UsageCase& test : kUsageCases) {
+    for (const std::vector<const char*>& argv : {std::vector<const char*>{"dravlen.exe"},
+                                                 {"dravlen.exe", "c:\\my", "containers\\a.qmv"}}) {
+      SCOPED_TRACE(test.name);
+      standin::ResetMachine();
+      standin::SetWindowStation(test.station);
+      standin::StartCallLog();
+      EXPECT_EQ(RunWith(argv), ResultCode::InvalidArguments);
+      EXPECT_EQ(standin::TakeCallLog(), test.calls);
+    }
   }
   const standin::MessageBoxRecord box = standin::LastMessageBox();
   EXPECT_EQ(box.calls, 1);
@@ -74,10 +102,15 @@ TEST_P(FrontEndExitTest, MapsVerdictToExitStatus) {
   const ExitCase& test = GetParam();
   std::optional<FakeVolumeDriverRegistration> registration;
   if (test.registered) registration.emplace(test.behaviour);
-  EXPECT_EQ(RunWith({"dravlen.exe", test.argument}), test.expected);
-  EXPECT_EQ(standin::LastMessageBox().calls, 0);
-  EXPECT_EQ(standin::LiveArrayCount(), 0u);
-  EXPECT_EQ(standin::ComInitializationCount(), 0);
+  // Whether anybody could see a window has no bearing on the answer.
+  for (standin::WindowStation station :
+       {standin::WindowStation::Visible, standin::WindowStation::Invisible}) {
+    standin::SetWindowStation(station);
+    EXPECT_EQ(RunWith({"dravlen.exe", test.argument}), test.expected);
+    EXPECT_EQ(standin::LastMessageBox().calls, 0);
+    EXPECT_EQ(standin::LiveArrayCount(), 0u);
+    EXPECT_EQ(standin::ComInitializationCount(), 0);
+  }
 }
 
 FakeBehaviour Listing(std::vector<testing::Entry> entries) {
@@ -116,6 +149,23 @@ const ExitCase kExitCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Verdicts, FrontEndExitTest, ::testing::ValuesIn(kExitCases),
                          [](const auto& test) { return std::string(test.param.name); });
+
+// What gets past the entry's catch ends the process through std::terminate
+// or abort; either must still answer 4 (abort itself answers 3 on Windows).
+TEST(FatalExitDeathTest, BackstopsAnswerUnavailable) {
+  EXPECT_EXIT(
+      {
+        InstallFatalExitHandlers();
+        std::terminate();
+      },
+      ::testing::ExitedWithCode(4), "");
+  EXPECT_EXIT(
+      {
+        InstallFatalExitHandlers();
+        std::abort();
+      },
+      ::testing::ExitedWithCode(4), "");
+}
 
 }  // namespace
 }  // namespace dravlen

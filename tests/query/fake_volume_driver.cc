@@ -25,6 +25,8 @@ class FakeVolumeDriver final : public IMountQuery, public IRunnableObject {
       if (!behaviour_.hasMountQuery) return E_NOINTERFACE;
       if (behaviour_.nullMountQuery) return S_OK;
       *object = static_cast<IMountQuery*>(this);
+      AddRef();
+      return behaviour_.mountQueryStatus;
     } else if (riid == IID_IRunnableObject && behaviour_.runnable) {
       *object = static_cast<IRunnableObject*>(this);
     } else {
@@ -113,9 +115,9 @@ class FakeFactory final : public IClassFactory {
 }  // namespace
 
 FakeVolumeDriverRegistration::FakeVolumeDriverRegistration(FakeBehaviour behaviour) {
+  const DWORD context = behaviour.registeredContext;
   auto* factory = new FakeFactory(std::move(behaviour));
-  CoRegisterClassObject(kVolumeDriverClsid, factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
-                        &cookie_);
+  CoRegisterClassObject(kVolumeDriverClsid, factory, context, REGCLS_MULTIPLEUSE, &cookie_);
   factory->Release();  // the class table holds its own reference
 }
 

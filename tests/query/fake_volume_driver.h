@@ -11,11 +11,16 @@
 namespace dravlen::testing {
 
 struct FakeBehaviour {
+  // The class contexts the fake is registered for; CoCreateInstance finds
+  // it only when asked for one of them.
+  DWORD registeredContext = CLSCTX_INPROC_SERVER;
   HRESULT createStatus = S_OK;  // of the class factory's CreateInstance
   bool runnable = false;        // implements IRunnableObject
   HRESULT runStatus = S_OK;     // of IRunnableObject::Run
   bool hasMountQuery = true;
   bool nullMountQuery = false;  // QueryInterface answers S_OK without a reference
+  // What QueryInterface answers when it hands out the mount-query interface.
+  HRESULT mountQueryStatus = S_OK;
   HRESULT initializeStatus = S_OK;
   HRESULT getStatus = S_OK;
   // Fills the two results of GetMountedContainers; unset leaves both empty.

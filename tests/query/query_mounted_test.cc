@@ -117,6 +117,11 @@ TEST_P(QueryMountedTest, Answers) {
   const QueryCase& test = GetParam();
   FakeVolumeDriverRegistration registration(test.behaviour);
   EXPECT_EQ(Ask(test.argument), test.expected);
+  // Wherever the product registered its component, and only IUnknown first.
+  const standin::CreationRecord creation = standin::LastCreation();
+  EXPECT_EQ(creation.calls, 1);
+  EXPECT_EQ(creation.context, 0x17u);
+  EXPECT_TRUE(creation.iid == IID_IUnknown);
 }
 
 const QueryCase kQueryCases[] = {
@@ -130,7 +135,19 @@ const QueryCase kQueryCases[] = {
      "c:\\a.qmv", Outcome::Unavailable},
     {"RunningStateSucceeds", Behaviour([](auto& b) { b.runnable = true; }), "c:\\a.qmv",
      Outcome::Mounted},
+    // Run's S_FALSE is success by sign: the interface is asked for.
+    {"RunningStateFalse", Behaviour([](auto& b) {
+       b.runnable = true;
+       b.runStatus = S_FALSE;
+     }),
+     "c:\\a.qmv", Outcome::Mounted},
+    {"RegisteredAsLocalServer",
+     Behaviour([](auto& b) { b.registeredContext = CLSCTX_LOCAL_SERVER; }), "c:\\a.qmv",
+     Outcome::Mounted},
     {"NoMountQueryInterface", Behaviour([](auto& b) { b.hasMountQuery = false; }), "c:\\a.qmv",
+     Outcome::Unavailable},
+    // Activation must answer exactly S_OK; the reference handed out is released.
+    {"InterfaceFalse", Behaviour([](auto& b) { b.mountQueryStatus = S_FALSE; }), "c:\\a.qmv",
      Outcome::Unavailable},
     {"InterfaceWithoutReference", Behaviour([](auto& b) { b.nullMountQuery = true; }), "c:\\a.qmv",
      Outcome::Raises},
@@ -158,6 +175,11 @@ const QueryCase kQueryCases[] = {
        b.reply = Lists({u"c:\\b.qmv", u"c:\\c.qmv", u"c:\\a.qmv"}, 5);
      }),
      "c:\\a.qmv", Outcome::Mounted},
+    // The one text of the walk must grow for a longer entry.
+    {"LongerEntryAfterShorter", Behaviour([](auto& b) {
+       b.reply = Lists({u"c:\\a", u"c:\\data\\b.qmv"});
+     }),
+     "c:\\data\\b.qmv", Outcome::Mounted},
     {"TwoEqualEntries", Behaviour([](auto& b) {
        b.reply = Lists({u"C:\\A.QMV", u"c:\\a.qmv"});
      }),

@@ -3,6 +3,9 @@
 # with the case's exact command line, answered by the test component as the
 # case's scenario says. A case with "client=cmd" starts cmd.exe instead,
 # which runs a batch example from C:\dravlen\ that calls dravlen.exe in turn.
+# A case with "station=hidden" starts its program in a window station of
+# its own, without visible display surfaces, as a service's or a remote
+# shell's programs run; a batch file's programs inherit it.
 # Then every case that dravlen.exe answers 0, 1 or 4 is run again with
 # dravlen-list.exe, which must answer the same; "client=list" runs only
 # dravlen-list.exe.
@@ -10,6 +13,8 @@
 # usage: run_case.sh CONFIG CASES_FILE CASE_NAME [list]
 #
 # Checked for every case:
+#   - that the program ended within the launcher's time limit (a message box
+#     where nobody can see it would wait for ever);
 #   - the exit status;
 #   - the message boxes of the program started: on the usage path exactly
 #     one MessageBoxA with no owner, style 0x40, the caption "Quillmere
@@ -85,12 +90,14 @@ mkdir -p "$dir"
 
 # Scenario lines are separated by " ; ". Some of them are for this script:
 # "registration=none" runs the case in the prefix without the component,
-# "crash=..." makes a fault the expected end, "client=cmd" starts
-# cmd.exe with the case's command line instead of dravlen.exe, and
-# "client=list" dravlen-list.exe. "out=TEXT" and "err=TEXT" are the lines,
-# in order, that dravlen-list.exe (or cmd.exe) must write to standard output
+# "crash=..." makes a fault the expected end, "client=cmd" starts cmd.exe
+# with the case's command line instead of dravlen.exe, and "client=list"
+# dravlen-list.exe; "station=hidden" starts it in a window station without
+# visible display surfaces. "out=TEXT" and "err=TEXT" are the lines, in
+# order, that dravlen-list.exe (or cmd.exe) must write to standard output
 # and standard error, with the command line's escapes.
 prefix=$DRAVLEN_PREFIX
+station=()
 crash=no
 program=$(windows_path "$DRAVLEN_EXE")
 client=program
@@ -117,6 +124,8 @@ if [ "$scenario" != "-" ]; then
       out=*) want_line "$want_out" "${item#out=}" ;;
       err=*) want_line "$want_err" "${item#err=}" ;;
       client=*) echo "case $name: unknown $item"; exit 2 ;;
+      station=hidden) station=(--station DravlenHidden) ;;
+      station=*) echo "case $name: unknown $item"; exit 2 ;;
       crash=none) printf '%s\n' "$item" >>"$dir/scenario.txt" ;;
       crash=*) crash=yes; printf '%s\n' "$item" >>"$dir/scenario.txt" ;;
       *) printf '%s\n' "$item" >>"$dir/scenario.txt" ;;
@@ -152,6 +161,7 @@ fi
 report=$dir/report.txt
 ledger=$dir/ledger.txt
 : >"$dir/launch.log"
+timeout_s=60
 (
   export WINEPREFIX=$prefix
   export WINEDEBUG=-all
@@ -164,14 +174,16 @@ ledger=$dir/ledger.txt
   DRAVLEN_TEST_LEDGER=$(windows_path "$ledger")
   unset DISPLAY WAYLAND_DISPLAY
   exec env LC_ALL="$locale" timeout 90 "$DRAVLEN_WINE" "$(windows_path "$DRAVLEN_LAUNCHER")" \
-    --report "$(windows_path "$report")" --timeout-ms 60000 \
+    --report "$(windows_path "$report")" --timeout-ms $((timeout_s * 1000)) "${station[@]}" \
     --cmdline-file "$(windows_path "$command_file")" "$program" \
     </dev/null >>"$dir/launch.log" 2>>"$stderr_file"
 )
 status=$?
 
 failed=0
-if ! grep -q '^exit ' "$report" 2>/dev/null; then
+if grep -q '^timeout$' "$report" 2>/dev/null; then
+  fail "the program did not end within the launcher's time limit of $timeout_s s (a message box nobody can see?)"
+elif ! grep -q '^exit ' "$report" 2>/dev/null; then
   fail "the launcher did not run the program to its end (status $status)"
 elif [ "$(grep '^exit ' "$report")" != "exit $status" ]; then
   fail "the launcher ended with $status but reports: $(grep '^exit ' "$report")"

@@ -87,6 +87,7 @@ void CoUninitialize() {
 HRESULT CoCreateInstance(REFCLSID clsid, LPUNKNOWN outer, DWORD clsContext, REFIID riid,
                          LPVOID* object) {
   standin::internal::LogCall("CoCreateInstance");
+  standin::internal::RecordCreation(clsContext, riid);
   if (object == nullptr) return E_POINTER;
   *object = nullptr;
   if (threadCom.count <= 0) return CO_E_NOTINITIALIZED;

@@ -7,7 +7,6 @@
 
 #include "platform/posix/win_types.h"
 
-typedef void* HANDLE;
 typedef DWORD* LPDWORD;
 typedef const void* LPCVOID;
 struct OVERLAPPED;

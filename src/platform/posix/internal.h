@@ -21,6 +21,9 @@ void LogCall(const char* name);
 // Remembers a MessageBoxA call for LastMessageBox (testing.cc).
 void RecordMessageBox(bool hadOwner, const char* text, const char* caption, UINT type);
 
+// Remembers a CoCreateInstance call for LastCreation (testing.cc).
+void RecordCreation(DWORD context, REFIID iid);
+
 // Takes the system ANSI code page from the environment again
 // (code_page_table.cc).
 void ResetCodePages();
@@ -30,6 +33,9 @@ void ResetLocales();
 
 // Back to the default version (version.cc).
 void ResetVersion();
+
+// Back to a visible window station (window_station.cc).
+void ResetWindowStation();
 
 // The ANSI code page of the calling thread's locale, or 0 when that locale
 // does not name one; CP_THREAD_ACP then falls back to the system code page

@@ -1,5 +1,5 @@
-// Test controls of the stand-in layer: the call log, the record of the last
-// message box, and resetting the simulated machine.
+// Test controls of the stand-in layer: the call log, the records of the last
+// message box and the last activation, and resetting the simulated machine.
 #include "platform/posix/testing.h"
 
 #include <mutex>
@@ -15,6 +15,7 @@ struct Bookkeeping {
   bool recording = false;
   std::vector<std::string> calls;
   MessageBoxRecord messageBox;
+  CreationRecord creation;
 };
 
 // Never destroyed, so that objects torn down at exit may still log.
@@ -29,11 +30,13 @@ void ResetMachine() {
   internal::ResetCodePages();
   internal::ResetLocales();
   internal::ResetVersion();
+  internal::ResetWindowStation();
   Bookkeeping& state = State();
   std::lock_guard<std::mutex> lock(state.mutex);
   state.recording = false;
   state.calls.clear();
   state.messageBox = MessageBoxRecord();
+  state.creation = CreationRecord();
 }
 
 void StartCallLog() {
@@ -62,6 +65,12 @@ MessageBoxRecord LastMessageBox() {
   return state.messageBox;
 }
 
+CreationRecord LastCreation() {
+  Bookkeeping& state = State();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  return state.creation;
+}
+
 namespace internal {
 
 void LogCall(const char* name) {
@@ -79,6 +88,14 @@ void RecordMessageBox(bool hadOwner, const char* text, const char* caption, UINT
   record.text = text != nullptr ? text : "";
   record.caption = caption != nullptr ? caption : "";
   record.type = type;
+}
+
+void RecordCreation(DWORD context, REFIID iid) {
+  Bookkeeping& state = State();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  ++state.creation.calls;
+  state.creation.context = context;
+  state.creation.iid = iid;
 }
 
 }  // namespace internal

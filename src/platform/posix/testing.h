@@ -13,7 +13,8 @@
 namespace standin {
 
 // Back to the state a new process has: code pages and thread locale from
-// the environment, Windows NT 10.0, no locale overrides, an empty call log.
+// the environment, Windows NT 10.0, a visible window station, no locale
+// overrides, an empty call log.
 // The class table and the counters of live objects are left alone.
 void ResetMachine();
 
@@ -23,6 +24,13 @@ void SetSystemAnsiCodePage(UINT codePage);
 
 // What GetVersionExA reports.
 void SetVersion(DWORD platformId, DWORD majorVersion);
+
+// The process's window station, as GetProcessWindowStation and
+// GetUserObjectInformationA(UOI_FLAGS) see it: an interactive one (the
+// default), one without visible display surfaces (a service's, or a remote
+// shell's), none at all, or one whose flags cannot be read.
+enum class WindowStation { Visible, Invisible, None, Unreadable };
+void SetWindowStation(WindowStation station);
 
 // Makes GetLocaleInfoA(locale, LOCALE_IDEFAULTANSICODEPAGE, ...) read `text`,
 // or fail when `text` is null, and CP_THREAD_ACP follow the value that text
@@ -46,7 +54,8 @@ std::size_t LiveArrayCount();
 // A log of platform calls, in order: while recording, the layer appends the
 // function's name for CoInitialize, CoUninitialize, CoCreateInstance, OleRun,
 // VariantInit, VariantClear, SafeArrayGetVartype, SafeArrayLock,
-// SafeArrayUnlock, SafeArrayDestroy and MessageBoxA. Tests append their own
+// SafeArrayUnlock, SafeArrayDestroy, GetProcessWindowStation,
+// GetUserObjectInformationA and MessageBoxA. Tests append their own
 // entries (a fake component's methods) with RecordCall.
 void StartCallLog();
 void RecordCall(const std::string& entry);
@@ -62,6 +71,16 @@ struct MessageBoxRecord {
   UINT type = 0;
 };
 MessageBoxRecord LastMessageBox();
+
+// What CoCreateInstance was last asked for: the class context and the
+// interface. A class factory is never told the context, so only the layer
+// can show it. `calls` counts the calls since ResetMachine.
+struct CreationRecord {
+  int calls = 0;
+  DWORD context = 0;
+  IID iid = {};
+};
+CreationRecord LastCreation();
 
 // The handle that stands for descriptor `fd`, for SetStdHandle.
 void* HandleOfDescriptor(int fd);

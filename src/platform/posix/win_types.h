@@ -27,6 +27,9 @@ typedef int32_t HRESULT;
 typedef DWORD LCID;
 typedef DWORD LCTYPE;
 typedef void* LPVOID;
+typedef void* PVOID;
+typedef void* HANDLE;
+typedef DWORD* LPDWORD;
 typedef intptr_t LONG_PTR;
 
 typedef CHAR* LPSTR;
@@ -74,6 +77,7 @@ typedef HINSTANCE__* HINSTANCE;
 
 // Win32 error codes reported through GetLastError.
 #define ERROR_SUCCESS 0u
+#define ERROR_INVALID_HANDLE 6u
 #define ERROR_INVALID_PARAMETER 87u
 #define ERROR_INSUFFICIENT_BUFFER 122u
 #define ERROR_INVALID_FLAGS 1004u

@@ -116,6 +116,8 @@ void ParseLine(Scenario& scenario, const std::string& line) {
   } else if (key == "interface") {
     ok = value == "present" || value == "missing";
     scenario.interfacePresent = value == "present";
+  } else if (key == "interface_status") {
+    ok = ParseStatus(value, scenario.interfaceStatus);
   } else if (key == "initialize") {
     ok = ParseStatus(value, scenario.initialize);
   } else if (key == "get_status") {

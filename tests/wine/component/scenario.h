@@ -8,6 +8,9 @@
 //   create=HR           status of IClassFactory::CreateInstance
 //   run=none|HR         none: no IRunnableObject; else what its Run returns
 //   interface=present|missing
+//   interface_status=HR status of QueryInterface for the mount-query
+//                       interface when it is present (handed out all the
+//                       same, whatever the status)
 //   initialize=HR       status of Initialize
 //   get_status=HR       status of GetMountedContainers (the reply is filled
 //                       in all the same)
@@ -57,6 +60,7 @@ struct Scenario {
   bool runnable = false;
   HRESULT run = S_OK;
   bool interfacePresent = true;
+  HRESULT interfaceStatus = S_OK;
   HRESULT initialize = S_OK;
   HRESULT getStatus = S_OK;
   ReplyKind first = ReplyKind::Array;

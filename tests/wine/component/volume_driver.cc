@@ -58,7 +58,7 @@ class VolumeDriver : public IMountQuery, public IRunnableObject {
     }
     if (*object == nullptr) return E_NOINTERFACE;
     AddRef();
-    return S_OK;
+    return IsEqualIID(iid, kMountQueryIid) ? scenario.interfaceStatus : S_OK;
   }
   ULONG STDMETHODCALLTYPE AddRef() override {
     checkAlive("AddRef");

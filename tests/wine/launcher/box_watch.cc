@@ -70,22 +70,18 @@ void BoxWatch::arm(DWORD processId, ULONGLONG deadline) {
   }
 }
 
-DWORD BoxWatch::watch(ULONGLONG deadline) {
+bool BoxWatch::watch(ULONGLONG deadline, DWORD& code) {
   for (;;) {
     const HANDLE handles[2] = {process_, called_};
     const DWORD which = WaitForMultipleObjects(2, handles, FALSE, Remaining(deadline));
     if (which == WAIT_OBJECT_0) break;
-    if (which != WAIT_OBJECT_0 + 1) {
-      report_.line("timeout");
-      TerminateProcess(process_, kLauncherFailure);
-      Fail("the child did not finish in time");
-    }
+    if (which != WAIT_OBJECT_0 + 1) return false;
     onBox();
     SetEvent(done_);
   }
-  DWORD code = 0;
+  code = 0;
   GetExitCodeProcess(process_, &code);
-  return code;
+  return true;
 }
 
 bool BoxWatch::redirect(ULONG_PTR base) {

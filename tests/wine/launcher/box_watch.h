@@ -28,8 +28,9 @@ class BoxWatch {
   // Follows the child's start until user32 is loaded, redirects its message
   // box functions and detaches.
   void arm(DWORD processId, ULONGLONG deadline);
-  // Serves the stubs until the child ends, and returns its exit status.
-  DWORD watch(ULONGLONG deadline);
+  // Serves the stubs until the child ends and gives its exit status; false
+  // when the deadline came first.
+  bool watch(ULONGLONG deadline, DWORD& code);
 
  private:
   // True once user32's functions are redirected.

@@ -1,15 +1,19 @@
 // Starts a program with an exact ANSI command line and reports the message
 // boxes it shows, for the end-to-end tests.
 //
-//   launch.exe [--report FILE] [--timeout-ms N]
+//   launch.exe [--report FILE] [--timeout-ms N] [--station NAME]
 //              (--cmdline-hex HEX | --cmdline-file FILE) PROGRAM
 //
 // PROGRAM is started with CreateProcessA(PROGRAM, <the command line bytes>),
 // so the test decides every byte the child's GetCommandLineA returns, in
-// the code page of the launcher's environment. The launcher exits with the
+// the code page of the launcher's environment. With --station, it starts in
+// a window station of that name without visible display surfaces, as a
+// service's or a remote shell's programs do. The launcher exits with the
 // child's exit status, which the report's last line gives as "exit N"; its
-// own failures exit with 250 and a message on standard error. How the boxes
-// are caught is told in box_watch.h.
+// own failures exit with 250 and a message on standard error. A child that
+// has not ended by the time limit is such a failure: the report says
+// "timeout", and the child and every process it started are ended. How the
+// boxes are caught is told in box_watch.h.
 #include <windows.h>
 
 #include <cstring>
@@ -17,6 +21,7 @@
 #include <vector>
 
 #include "box_watch.h"
+#include "hidden_station.h"
 #include "options.h"
 #include "report.h"
 
@@ -28,16 +33,32 @@ int main(int argc, char** argv) {
   STARTUPINFOA startup;
   std::memset(&startup, 0, sizeof startup);
   startup.cb = sizeof startup;
+  std::string desktop;
+  if (!options.station.empty()) {
+    desktop = launcher::CreateHiddenStation(options.station);
+    startup.lpDesktop = &desktop[0];
+  }
+  // The child and whatever it starts (a batch file's programs) are in one
+  // job, so that a child that never ends takes nothing with it that would.
+  const HANDLE job = CreateJobObjectA(nullptr, nullptr);
+  if (job == nullptr) launcher::Fail("cannot create a job object");
   PROCESS_INFORMATION child;
   std::memset(&child, 0, sizeof child);
   if (!CreateProcessA(options.program.c_str(), line.data(), nullptr, nullptr, FALSE,
                       DEBUG_ONLY_THIS_PROCESS, nullptr, nullptr, &startup, &child)) {
     launcher::Fail("cannot start " + options.program);
   }
+  if (!AssignProcessToJobObject(job, child.hProcess))
+    launcher::Fail("cannot put the child in a job");
   const ULONGLONG deadline = GetTickCount64() + options.timeoutMs;
   launcher::BoxWatch watch(report, child.hProcess);
   watch.arm(child.dwProcessId, deadline);
-  const DWORD code = watch.watch(deadline);
+  DWORD code = 0;
+  if (!watch.watch(deadline, code)) {
+    report.line("timeout");
+    TerminateJobObject(job, launcher::kLauncherFailure);
+    launcher::Fail("the program did not end within " + std::to_string(options.timeoutMs) + " ms");
+  }
   report.line("exit " + std::to_string(code));
   CloseHandle(child.hThread);
   CloseHandle(child.hProcess);

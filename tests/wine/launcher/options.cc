@@ -48,6 +48,8 @@ Options ReadOptions(int argc, char** argv) {
       options.reportPath = argv[++i];
     } else if (option == "--timeout-ms" && hasValue) {
       options.timeoutMs = static_cast<DWORD>(std::strtoul(argv[++i], nullptr, 10));
+    } else if (option == "--station" && hasValue) {
+      options.station = argv[++i];
     } else if (option == "--cmdline-hex" && hasValue) {
       if (!DecodeHex(argv[++i], options.commandLine)) Fail("bad --cmdline-hex");
       haveCommandLine = true;
@@ -58,7 +60,7 @@ Options ReadOptions(int argc, char** argv) {
       options.program = option;
     } else {
       Fail(
-          "usage: launch [--report FILE] [--timeout-ms N] "
+          "usage: launch [--report FILE] [--timeout-ms N] [--station NAME] "
           "(--cmdline-hex HEX | --cmdline-file FILE) PROGRAM");
     }
   }

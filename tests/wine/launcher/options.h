@@ -12,6 +12,7 @@ struct Options {
   std::string reportPath;   // empty: no report
   std::string commandLine;  // the exact bytes, without a NUL
   DWORD timeoutMs = 60000;
+  std::string station;  // empty: the launcher's own
   std::string program;
 };
 
