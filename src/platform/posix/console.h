@@ -7,7 +7,6 @@
 
 #include "platform/posix/win_types.h"
 
-typedef DWORD* LPDWORD;
 typedef const void* LPCVOID;
 struct OVERLAPPED;
 typedef OVERLAPPED* LPOVERLAPPED;
@@ -16,7 +15,6 @@ typedef OVERLAPPED* LPOVERLAPPED;
 #define STD_OUTPUT_HANDLE static_cast<DWORD>(-11)
 #define STD_ERROR_HANDLE static_cast<DWORD>(-12)
 #define INVALID_HANDLE_VALUE reinterpret_cast<HANDLE>(static_cast<intptr_t>(-1))
-#define ERROR_INVALID_HANDLE 6u
 
 // Standard input, output or error: descriptors 0, 1 and 2 until
 // SetStdHandle replaces them; INVALID_HANDLE_VALUE for anything else.
