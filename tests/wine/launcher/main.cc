@@ -44,9 +44,20 @@ int main(int argc, char** argv) {
   if (job == nullptr) launcher::Fail("cannot create a job object");
   PROCESS_INFORMATION child;
   std::memset(&child, 0, sizeof child);
-  if (!CreateProcessA(options.program.c_str(), line.data(), nullptr, nullptr, FALSE,
-                      DEBUG_ONLY_THIS_PROCESS, nullptr, nullptr, &startup, &child)) {
-    launcher::Fail("cannot start " + options.program);
+  // Wine now and then fails a start with ERROR_INTERNAL_ERROR, when the new
+  // process ends before it is set up (seen twice in some 2,500 starts
+  // here). That says nothing of the program, so the start is tried again,
+  // and the report says so.
+  for (int attempt = 1;; ++attempt) {
+    if (CreateProcessA(options.program.c_str(), line.data(), nullptr, nullptr, FALSE,
+                       DEBUG_ONLY_THIS_PROCESS, nullptr, nullptr, &startup, &child)) {
+      break;
+    }
+    if (GetLastError() != ERROR_INTERNAL_ERROR || attempt == 3) {
+      launcher::Fail("cannot start " + options.program);
+    }
+    report.line("start failed with error " + std::to_string(GetLastError()) + ", tried again");
+    Sleep(100);
   }
   if (!AssignProcessToJobObject(job, child.hProcess))
     launcher::Fail("cannot put the child in a job");
