@@ -160,25 +160,38 @@ fi
 
 report=$dir/report.txt
 ledger=$dir/ledger.txt
-: >"$dir/launch.log"
 timeout_s=60
-(
-  export WINEPREFIX=$prefix
-  export WINEDEBUG=-all
-  export WINEDLLOVERRIDES="mscoree,mshtml="
-  # Freed strings must reach the task allocator for the ledger to see them.
-  export OANOCACHE=1
-  export DRAVLEN_TEST_SCENARIO
-  DRAVLEN_TEST_SCENARIO=$(windows_path "$dir/scenario.txt")
-  export DRAVLEN_TEST_LEDGER
-  DRAVLEN_TEST_LEDGER=$(windows_path "$ledger")
-  unset DISPLAY WAYLAND_DISPLAY
-  exec env LC_ALL="$locale" timeout 90 "$DRAVLEN_WINE" "$(windows_path "$DRAVLEN_LAUNCHER")" \
-    --report "$(windows_path "$report")" --timeout-ms $((timeout_s * 1000)) "${station[@]}" \
-    --cmdline-file "$(windows_path "$command_file")" "$program" \
-    </dev/null >>"$dir/launch.log" 2>>"$stderr_file"
-)
-status=$?
+launch() {
+  : >"$dir/launch.log"
+  : >"$stderr_file"
+  rm -f "$report" "$ledger"
+  (
+    export WINEPREFIX=$prefix
+    export WINEDEBUG=-all
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+    # Freed strings must reach the task allocator for the ledger to see them.
+    export OANOCACHE=1
+    export DRAVLEN_TEST_SCENARIO
+    DRAVLEN_TEST_SCENARIO=$(windows_path "$dir/scenario.txt")
+    export DRAVLEN_TEST_LEDGER
+    DRAVLEN_TEST_LEDGER=$(windows_path "$ledger")
+    unset DISPLAY WAYLAND_DISPLAY
+    exec env LC_ALL="$locale" timeout 90 "$DRAVLEN_WINE" "$(windows_path "$DRAVLEN_LAUNCHER")" \
+      --report "$(windows_path "$report")" --timeout-ms $((timeout_s * 1000)) "${station[@]}" \
+      --cmdline-file "$(windows_path "$command_file")" "$program" \
+      </dev/null >>"$dir/launch.log" 2>>"$stderr_file"
+  )
+}
+# The launcher writes its report first thing. Without one, Wine did not get
+# as far as the launcher's own code (it now and then fails to start a
+# process, seen about once in a thousand starts here): that says nothing of
+# the program, so the launch is tried again, at most three times.
+for attempt in 1 2 3; do
+  launch
+  status=$?
+  [ -f "$report" ] && break
+  echo "note [$name]: Wine did not start the launcher (status $status)"
+done
 
 failed=0
 if grep -q '^timeout$' "$report" 2>/dev/null; then

@@ -32,7 +32,7 @@ BoxWatch::BoxWatch(Report& report, HANDLE process) : report_(report), process_(p
   if (called_ == nullptr || done_ == nullptr) Fail("cannot create events");
 }
 
-void BoxWatch::arm(DWORD processId, ULONGLONG deadline) {
+bool BoxWatch::arm(DWORD processId, ULONGLONG deadline) {
   for (;;) {
     DEBUG_EVENT event;
     if (!WaitForDebugEvent(&event, Remaining(deadline))) Fail("the child did not start in time");
@@ -57,12 +57,13 @@ void BoxWatch::arm(DWORD processId, ULONGLONG deadline) {
         }
         if (redirect(base)) {
           if (!DebugActiveProcessStop(processId)) Fail("cannot detach from the child");
-          return;
+          return true;
         }
         break;
       }
       case EXIT_PROCESS_DEBUG_EVENT:
-        Fail("the child ended before it loaded user32");
+        ContinueDebugEvent(event.dwProcessId, event.dwThreadId, DBG_CONTINUE);
+        return false;
       default:
         break;
     }

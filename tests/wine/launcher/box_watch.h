@@ -26,8 +26,9 @@ class BoxWatch {
   BoxWatch(Report& report, HANDLE process);
 
   // Follows the child's start until user32 is loaded, redirects its message
-  // box functions and detaches.
-  void arm(DWORD processId, ULONGLONG deadline);
+  // box functions and detaches. False when the child ended before it loaded
+  // user32: the programs import it, so none of their own code ran.
+  bool arm(DWORD processId, ULONGLONG deadline);
   // Serves the stubs until the child ends and gives its exit status; false
   // when the deadline came first.
   bool watch(ULONGLONG deadline, DWORD& code);
