@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/posix/code_pages.h"
 #include "platform/posix/internal.h"
 #include "platform/posix/testing.h"
-#include "platform/posix/utf.h"
 
 namespace {
 
@@ -72,18 +72,16 @@ BOOL GetConsoleMode(HANDLE console, LPDWORD mode) {
 BOOL WriteConsoleW(HANDLE console, const void* text, DWORD length, LPDWORD written, LPVOID) {
   const int fd = Descriptor(console);
   if (fd < 0 || isatty(fd) != 1) return standin::internal::Fail(ERROR_INVALID_HANDLE);
+  // The terminal takes UTF-8; lone surrogates become U+FFFD, as they do in
+  // any conversion to UTF-8.
   const auto* units = static_cast<const WCHAR*>(text);
+  const int size = static_cast<int>(length);
   std::string bytes;
-  for (DWORD i = 0; i < length; ++i) {
-    char32_t c = units[i];
-    if (standin::internal::IsHighSurrogate(c) && i + 1 < length &&
-        standin::internal::IsLowSurrogate(units[i + 1])) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (units[++i] - 0xDC00u);
-    } else if (standin::internal::IsSurrogate(c)) {
-      c = standin::internal::kReplacementCharacter;
-    }
-    char encoded[4];
-    bytes.append(encoded, standin::internal::EncodeUtf8(c, encoded));
+  if (length > 0) {
+    bytes.resize(static_cast<std::size_t>(
+        WideCharToMultiByte(CP_UTF8, 0, units, size, nullptr, 0, nullptr, nullptr)));
+    WideCharToMultiByte(CP_UTF8, 0, units, size, &bytes[0], static_cast<int>(bytes.size()), nullptr,
+                        nullptr);
   }
   DWORD wrote = 0;
   const BOOL ok = WriteAll(fd, bytes.data(), static_cast<DWORD>(bytes.size()), &wrote);
