@@ -12,7 +12,7 @@
 
 #include <fcntl.h>
 
-#include "app/front_end.h"
+#include "check/front_end.h"
 #include "fuzz_check.h"
 #include "list/list_front_end.h"
 #include "platform/platform.h"

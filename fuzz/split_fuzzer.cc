@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/command_line.h"
 #include "fuzz_check.h"
+#include "start/command_line.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "app/front_end.h"
+#include "check/front_end.h"
 
-#include "app/usage.h"
+#include "check/usage.h"
 #include "query/query_mounted.h"
 
 namespace dravlen {

@@ -1,6 +1,6 @@
 // The program's decision: explain its use, or answer the question.
-#ifndef DRAVLEN_APP_FRONT_END_H_
-#define DRAVLEN_APP_FRONT_END_H_
+#ifndef DRAVLEN_CHECK_FRONT_END_H_
+#define DRAVLEN_CHECK_FRONT_END_H_
 
 #include "dravlen/result_code.h"
 
@@ -13,4 +13,4 @@ ResultCode Run(int argc, const char* const* argv);
 
 }  // namespace dravlen
 
-#endif  // DRAVLEN_APP_FRONT_END_H_
+#endif  // DRAVLEN_CHECK_FRONT_END_H_

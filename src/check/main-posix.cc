@@ -1,7 +1,7 @@
 // The Linux entry: the system hands the program its arguments already split.
-#include "app/fatal_exit.h"
-#include "app/front_end.h"
+#include "check/front_end.h"
 #include "query/comparison_code_page.h"
+#include "start/fatal_exit.h"
 
 int main(int argc, char** argv) {
   dravlen::InstallFatalExitHandlers();

@@ -1,4 +1,4 @@
-#include "app/usage.h"
+#include "check/usage.h"
 
 #include "platform/platform.h"
 

@@ -1,6 +1,6 @@
 // The usage message: the program's only window.
-#ifndef DRAVLEN_APP_USAGE_H_
-#define DRAVLEN_APP_USAGE_H_
+#ifndef DRAVLEN_CHECK_USAGE_H_
+#define DRAVLEN_CHECK_USAGE_H_
 
 namespace dravlen {
 
@@ -17,4 +17,4 @@ void ShowUsage();
 
 }  // namespace dravlen
 
-#endif  // DRAVLEN_APP_USAGE_H_
+#endif  // DRAVLEN_CHECK_USAGE_H_

@@ -19,6 +19,7 @@
 #include "platform/posix/message_text.h"
 #include "platform/posix/nls.h"
 #include "platform/posix/oleauto.h"
+#include "platform/posix/process.h"
 #include "platform/posix/user.h"
 #include "platform/posix/win_types.h"
 #include "platform/posix/window_station.h"

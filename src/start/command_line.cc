@@ -1,4 +1,4 @@
-#include "app/command_line.h"
+#include "start/command_line.h"
 
 #include <cstddef>
 

@@ -1,7 +1,7 @@
 // Splits the process's ANSI command line into arguments, by the program's
 // own rules, so that they do not depend on the C runtime it is built with.
-#ifndef DRAVLEN_APP_COMMAND_LINE_H_
-#define DRAVLEN_APP_COMMAND_LINE_H_
+#ifndef DRAVLEN_START_COMMAND_LINE_H_
+#define DRAVLEN_START_COMMAND_LINE_H_
 
 #include "dravlen/heap_block.h"
 #include "query/comparison_code_page.h"
@@ -37,4 +37,4 @@ class ArgumentVector {
 
 }  // namespace dravlen
 
-#endif  // DRAVLEN_APP_COMMAND_LINE_H_
+#endif  // DRAVLEN_START_COMMAND_LINE_H_

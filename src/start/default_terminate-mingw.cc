@@ -6,7 +6,7 @@
 // program's own handler, and it ends the process the same way.
 #include <exception>
 
-#include "app/fatal_exit.h"
+#include "start/fatal_exit.h"
 
 // The runtime's name for it: the linker takes this definition and leaves
 // the runtime's out.

@@ -1,4 +1,4 @@
-#include "app/fatal_exit.h"
+#include "start/fatal_exit.h"
 
 #include <csignal>
 #include <cstdlib>

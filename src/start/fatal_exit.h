@@ -1,6 +1,6 @@
 // Last-resort exits for failures that get past the entry's catch.
-#ifndef DRAVLEN_APP_FATAL_EXIT_H_
-#define DRAVLEN_APP_FATAL_EXIT_H_
+#ifndef DRAVLEN_START_FATAL_EXIT_H_
+#define DRAVLEN_START_FATAL_EXIT_H_
 
 namespace dravlen {
 
@@ -15,4 +15,4 @@ void InstallFatalExitHandlers();
 
 }  // namespace dravlen
 
-#endif  // DRAVLEN_APP_FATAL_EXIT_H_
+#endif  // DRAVLEN_START_FATAL_EXIT_H_

@@ -1,15 +1,12 @@
-#include "app/front_end.h"
+#include "check/front_end.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <exception>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "app/fatal_exit.h"
-#include "app/usage.h"
+#include "check/usage.h"
 #include "platform/posix/testing.h"
 #include "query/comparison_code_page.h"
 #include "query/fake_volume_driver.h"
@@ -149,23 +146,6 @@ const ExitCase kExitCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Verdicts, FrontEndExitTest, ::testing::ValuesIn(kExitCases),
                          [](const auto& test) { return std::string(test.param.name); });
-
-// What gets past the entry's catch ends the process through std::terminate
-// or abort; either must still answer 4 (abort itself answers 3 on Windows).
-TEST(FatalExitDeathTest, BackstopsAnswerUnavailable) {
-  EXPECT_EXIT(
-      {
-        InstallFatalExitHandlers();
-        std::terminate();
-      },
-      ::testing::ExitedWithCode(4), "");
-  EXPECT_EXIT(
-      {
-        InstallFatalExitHandlers();
-        std::abort();
-      },
-      ::testing::ExitedWithCode(4), "");
-}
 
 }  // namespace
 }  // namespace dravlen

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/front_end.h"
+#include "check/front_end.h"
 #include "platform/posix/testing.h"
 #include "query/comparison_code_page.h"
 #include "query/conversion_code_page.h"

@@ -34,6 +34,10 @@ void ResetLocales();
 // Back to the default version (version.cc).
 void ResetVersion();
 
+// Back to the executable's own command line and file name, no error mode
+// and no exception filter (process.cc).
+void ResetProcess();
+
 // Back to a visible window station (window_station.cc).
 void ResetWindowStation();
 

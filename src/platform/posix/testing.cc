@@ -31,6 +31,7 @@ void ResetMachine() {
   internal::ResetLocales();
   internal::ResetVersion();
   internal::ResetWindowStation();
+  internal::ResetProcess();
   Bookkeeping& state = State();
   std::lock_guard<std::mutex> lock(state.mutex);
   state.recording = false;

@@ -8,13 +8,15 @@
 #include <string>
 #include <vector>
 
+#include "platform/posix/process.h"
 #include "platform/posix/win_types.h"
 
 namespace standin {
 
 // Back to the state a new process has: code pages and thread locale from
 // the environment, Windows NT 10.0, a visible window station, no locale
-// overrides, an empty call log.
+// overrides, the executable's own path as command line and file name, no
+// error mode or exception filter set, an empty call log.
 // The class table and the counters of live objects are left alone.
 void ResetMachine();
 
@@ -31,6 +33,15 @@ void SetVersion(DWORD platformId, DWORD majorVersion);
 // shell's), none at all, or one whose flags cannot be read.
 enum class WindowStation { Visible, Invisible, None, Unreadable };
 void SetWindowStation(WindowStation station);
+
+// What GetCommandLineA answers, and what GetModuleFileNameA reports as the
+// process's file name.
+void SetCommandLine(const std::string& line);
+void SetModuleFileName(const std::string& path);
+
+// What SetErrorMode and SetUnhandledExceptionFilter last installed.
+UINT ErrorMode();
+LPTOP_LEVEL_EXCEPTION_FILTER InstalledExceptionFilter();
 
 // Makes GetLocaleInfoA(locale, LOCALE_IDEFAULTANSICODEPAGE, ...) read `text`,
 // or fail when `text` is null, and CP_THREAD_ACP follow the value that text
@@ -55,7 +66,9 @@ std::size_t LiveArrayCount();
 // function's name for CoInitialize, CoUninitialize, CoCreateInstance, OleRun,
 // VariantInit, VariantClear, SafeArrayGetVartype, SafeArrayLock,
 // SafeArrayUnlock, SafeArrayDestroy, GetProcessWindowStation,
-// GetUserObjectInformationA and MessageBoxA. Tests append their own
+// GetUserObjectInformationA, MessageBoxA, GetCommandLineA,
+// GetModuleFileNameA, SetErrorMode, SetUnhandledExceptionFilter and
+// TerminateProcess. Tests append their own
 // entries (a fake component's methods) with RecordCall.
 void StartCallLog();
 void RecordCall(const std::string& entry);
