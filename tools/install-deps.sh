@@ -100,18 +100,27 @@ refresh() {
     "${lists:-apt-get update exited $status}" >&2
 }
 
-# What apt-get install gave as its reason: the first unmet dependency, if
-# any, and its errors.
+# What apt-get install gave as its reason for not installing $1: the unmet
+# dependency of that package, if apt names one, its errors, and how many
+# packages had unmet dependencies (apt lists them above).
 install_reason() {
-  awk '
+  awk -v want="$1" '
     /unmet dependencies:$/ { unmet = 1; next }
-    unmet && /^ / {
-      if (first == "") { first = $0; sub(/^ +/, "", first); gsub(/  +/, " ", first) }
+    unmet && /^ [^ ]/ {
+      packages++
+      if (index($0, " " want " : ") == 1) { own = $0; sub(/^ +/, "", own); gsub(/  +/, " ", own) }
       next
     }
+    unmet && /^  / { next }
     { unmet = 0 }
     /^E: / { errors = errors (errors == "" ? "" : " ") substr($0, 4) }
-    END { print first (first != "" && errors != "" ? "; " : "") errors }' "$log"
+    END {
+      reason = own (own != "" && errors != "" ? "; " : "") errors
+      if (packages > 0)
+        reason = reason " (" packages " package" (packages > 1 ? "s" : "") \
+                 " with unmet dependencies, listed above)"
+      print reason
+    }' "$log"
 }
 
 refreshed=no
@@ -152,7 +161,7 @@ if [ "$need_wine32" = yes ]; then
     apt install -y -q "$wine32" 2>&1 | tee "$log"
     status=${PIPESTATUS[0]}
     if [ "$status" -ne 0 ] || ! installed "$wine32"; then
-      reason=$(install_reason)
+      reason=$(install_reason "$wine32")
       reason=${reason:-apt-get install exited $status}
     fi
   fi

@@ -77,7 +77,10 @@ case "${words[0]:-}" in
     status=0
     for package in "${words[@]:1}"; do
       if grep -qxF -- "$package" "$state/install-fails"; then
-        [ "$status" = 0 ] && echo "The following packages have unmet dependencies:"
+        if [ "$status" = 0 ]; then
+          echo "The following packages have unmet dependencies:"
+          echo " libcurl4:i386 : Depends: zlib1g:i386 (>= 1:1.1.4) but it is not going to be installed"
+        fi
         echo " $package : Depends: libwine:i386 (= 8.0~repack-4) but it is not going to be installed"
         status=100
       else
@@ -225,7 +228,7 @@ deps_row fresh-machine missing="tmux wine32:i386" architectures= \
   never="WARNING|FAILED|SKIPPED"
 deps_row wine32-fails missing=wine32:i386 update_fails=always install_fails=wine32:i386 \
   status=0 calls="dpkg --print-foreign-architectures;apt-get update;apt-get update;apt-get update;apt-get install wine32:i386" \
-  says="^\*\*\* install-deps: the 32-bit Wine \(wine32:i386\) could NOT be installed, so the 32-bit product's end-to-end cases will be SKIPPED; apt says: wine32:i386 : Depends: libwine:i386 \(= 8\.0~repack-4\) but it is not going to be installed; Unable to correct problems, you have held broken packages\.$"
+  says="^\*\*\* install-deps: the 32-bit Wine \(wine32:i386\) could NOT be installed, so the 32-bit product's end-to-end cases will be SKIPPED; apt says: wine32:i386 : Depends: libwine:i386 \(= 8\.0~repack-4\) but it is not going to be installed; Unable to correct problems, you have held broken packages\. \(2 packages with unmet dependencies, listed above\)$"
 
 # The 32-bit check asks the 32-bit loader itself.
 setup_row missing loader-missing status=77 calls= \
