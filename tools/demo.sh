@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds everything and asks the program its question through Wine's real
 # COM runtime: the 32-bit product, build/windows-x86/dravlen.exe, through
-# Wine's WoW64 in a throwaway 64-bit prefix (or, where this machine cannot
-# execute 32-bit code, the 64-bit build of the same sources, saying so),
+# Wine's WoW64 in a throwaway 64-bit prefix (or, where the 32-bit Wine
+# loader is missing or this machine cannot execute 32-bit code, the 64-bit
+# build of the same sources, saying which),
 # with the project's test volume-driver component registered and reporting
 # a sample list of mounted containers. Then runs the batch example,
 # examples/check-mounted.cmd, once through Wine's cmd.exe, and the console
@@ -19,14 +20,21 @@ for preset in host windows-x86 windows-x64; do
 done
 echo "the product: build/windows-x86/dravlen.exe and build/windows-x86/dravlen-list.exe"
 
-if /usr/lib/wine/wine --version >/dev/null 2>&1; then
-  wine=/usr/lib/wine/wine
-  build=$PWD/build/windows-x86
-  echo "asking the 32-bit product, under Wine's WoW64"
+# The 32-bit loader itself decides, as in the windows-x86 tests: Debian's
+# /usr/bin/wine is a wrapper that quietly runs the 64-bit loader when the
+# 32-bit one is missing.
+wine=/usr/lib/wine/wine
+build=$PWD/build/windows-x86
+if [ ! -e "$wine" ]; then
+  echo "the 32-bit Wine loader $wine is not installed (the package wine32:i386, which the" \
+    "set-up could not install, see above): asking the 64-bit build of the same sources"
+  wine=/usr/lib/wine/wine64 build=$PWD/build/windows-x64
+elif ! version=$("$wine" --version </dev/null 2>&1) || [[ "$version" != wine-* ]]; then
+  echo "this machine cannot execute 32-bit code ($wine --version: $version):" \
+    "asking the 64-bit build of the same sources"
+  wine=/usr/lib/wine/wine64 build=$PWD/build/windows-x64
 else
-  wine=/usr/lib/wine/wine64
-  build=$PWD/build/windows-x64
-  echo "this machine cannot execute 32-bit code: asking the 64-bit build of the same sources"
+  echo "asking the 32-bit product, under Wine's WoW64"
 fi
 demo=$PWD/build/demo
 export WINEPREFIX=$demo/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
