@@ -29,6 +29,8 @@
 #     standard error, and otherwise that a path's run ends with the verdict
 #     line naming the status and that only a status of 4 is explained on
 #     standard error, in one line;
+#   - for an empty command line: that the launcher read back an empty one
+#     from the child's process parameters before the child ran;
 #   - that the launcher watched all eight message box functions;
 #   - the component's ledger: no scenario error, no contract violation, the
 #     component released, every block of its reply freed exactly once, and
@@ -203,6 +205,9 @@ elif [ "$(grep '^exit ' "$report")" != "exit $status" ]; then
 fi
 if [ "$status" != "$want_status" ]; then
   fail "exit status $status, expected $want_status"
+fi
+if [ "$command_line" = "-" ] && ! grep -qx 'command line read back: ""' "$report" 2>/dev/null; then
+  fail "the program's command line was not emptied: $(grep '^command line' "$report" 2>/dev/null)"
 fi
 
 # What dravlen-list.exe or a batch example printed: the launcher's output
