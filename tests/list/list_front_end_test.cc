@@ -31,6 +31,19 @@ FakeBehaviour Listing(std::vector<Entry> entries) {
   return behaviour;
 }
 
+// Entries from index `unreadable` on cannot be read: the walk reads the
+// list's bounds, then reads them again for each entry, and they stop
+// answering at that entry.
+FakeBehaviour ListingUnreadableFrom(std::vector<Entry> entries, int unreadable) {
+  FakeBehaviour behaviour;
+  behaviour.reply = [entries, unreadable](VARIANT* first, VARIANT* second) {
+    *first = ArrayVariant(MakeStringArray(entries));
+    *second = ArrayVariant(MakeStringArray({}));
+    standin::BreakArrayBoundsAfter(first->parray, 2 + 2 * unreadable);
+  };
+  return behaviour;
+}
+
 FakeBehaviour Adjusted(void (*adjust)(FakeBehaviour&)) {
   FakeBehaviour behaviour = Listing({u"c:\\a.qmv"});
   adjust(behaviour);
@@ -209,6 +222,23 @@ const ListCase kListCases[] = {
      "  \"c:\\data\\a.qmv .bak\"\r\n"
      "not mounted: no entry equals the argument; dravlen.exe answers 0\r\n",
      ""},
+    // dravlen.exe stops at the first equal entry; what cannot be read after
+    // it is told, but does not change the answer.
+    {"EqualThenUnreadable",
+     ListingUnreadableFrom({u"c:\\a.qmv", u"c:\\b.qmv"}, 1),
+     {"c:\\a.qmv"},
+     ResultCode::Mounted,
+     "* \"c:\\a.qmv\" equals the argument: this entry decides\r\n"
+     "mounted: entry 1 equals the argument; dravlen.exe answers 1\r\n",
+     "reading the container list at index 1: 0x8000FFFF Catastrophic failure\r\n"},
+    {"EqualTwiceThenUnreadable",
+     ListingUnreadableFrom({u"c:\\a.qmv", u"C:\\A.QMV", u"c:\\b.qmv"}, 2),
+     {"c:\\a.qmv"},
+     ResultCode::Mounted,
+     "* \"c:\\a.qmv\" equals the argument: this entry decides\r\n"
+     "= \"C:\\A.QMV\" equals the argument too\r\n"
+     "mounted: entry 1 equals the argument; dravlen.exe answers 1\r\n",
+     "reading the container list at index 2: 0x8000FFFF Catastrophic failure\r\n"},
     {"Unregistered",
      std::nullopt,
      {},
