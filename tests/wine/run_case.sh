@@ -223,8 +223,13 @@ launch() {
 # that the screen is complete. UTF-8 on the terminal needs a UTF-8 locale:
 # C.UTF-8 is the one every machine has, and Wine gives it code page 1252.
 tmux_server() { env -u TMUX LC_ALL=C.UTF-8 tmux -L "dravlen-$$" "$@"; }
-launch_at_console() {
+# tmux leaves its socket behind when its server ends.
+tmux_end() {
   tmux_server kill-server 2>/dev/null
+  rm -f "${TMUX_TMPDIR:-/tmp}/tmux-$(id -u)/dravlen-$$"
+}
+launch_at_console() {
+  tmux_end
   : >"$dir/launch.log"
   : >"$stderr_file"
   local script
@@ -242,11 +247,11 @@ exec sleep 600"
     sleep 0.1
   done
   tmux_server capture-pane -p | perl -0777 -pe 's/\s+\z//; $_ .= "\n" if length' >"$dir/screen.txt"
-  tmux_server kill-server
+  tmux_end
   [[ "$title" =~ ^exit\ ([0-9]+)$ ]] || return 2
   return "${BASH_REMATCH[1]}"
 }
-[ -n "$console" ] && trap 'tmux_server kill-server 2>/dev/null' EXIT
+[ -n "$console" ] && trap tmux_end EXIT
 # The launcher writes its report first thing. Without one, Wine did not get
 # as far as the launcher's own code (it now and then fails to start a
 # process, seen about once in a thousand starts here): that says nothing of
