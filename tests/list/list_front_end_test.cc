@@ -31,6 +31,19 @@ FakeBehaviour Listing(std::vector<Entry> entries) {
   return behaviour;
 }
 
+// Entries from index `unreadable` on cannot be read: the walk reads the
+// list's bounds, then reads them again for each entry, and they stop
+// answering at that entry.
+FakeBehaviour ListingUnreadableFrom(std::vector<Entry> entries, int unreadable) {
+  FakeBehaviour behaviour;
+  behaviour.reply = [entries, unreadable](VARIANT* first, VARIANT* second) {
+    *first = ArrayVariant(MakeStringArray(entries));
+    *second = ArrayVariant(MakeStringArray({}));
+    standin::BreakArrayBoundsAfter(first->parray, 2 + 2 * unreadable);
+  };
+  return behaviour;
+}
+
 FakeBehaviour Adjusted(void (*adjust)(FakeBehaviour&)) {
   FakeBehaviour behaviour = Listing({u"c:\\a.qmv"});
   adjust(behaviour);
@@ -51,6 +64,8 @@ struct ListCase {
   ResultCode status;
   const char* out;
   const char* err;
+  UINT codePage = 1252;  // the system's and the thread's
+  LCID locale = 0x0409;  // the thread's
 };
 
 void PrintTo(const ListCase& test, std::ostream* os) { *os << test.name; }
@@ -69,6 +84,9 @@ class ListFrontEndTest : public ::testing::TestWithParam<ListCase> {
 // same argument.
 TEST_P(ListFrontEndTest, PrintsAndAgrees) {
   const ListCase& test = GetParam();
+  standin::SetSystemAnsiCodePage(test.codePage);
+  SetThreadLocale(test.locale);
+  InitComparisonCodePage();
   std::optional<FakeVolumeDriverRegistration> registration;
   if (test.component) registration.emplace(*test.component);
   std::vector<const char*> argv = {"dravlen-list.exe"};
@@ -161,6 +179,66 @@ const ListCase kListCases[] = {
      "not mounted: no entry equals the argument, 1 names it in another spelling; dravlen.exe "
      "answers 0\r\n",
      ""},
+    // Near misses that are none: each entry names another path.
+    {"SlashOnOneSideOnly",
+     Listing({u"d:\\data\\a.qmv"}),
+     {"d:\\data-a.qmv"},
+     ResultCode::NotMounted,
+     "  \"d:\\data\\a.qmv\"\r\n"
+     "not mounted: no entry equals the argument; dravlen.exe answers 0\r\n",
+     ""},
+    {"TrailingOtherThanBackslashOrBlank",
+     Listing({u"d:\\containers\\work.qmv.", u"d:\\containers\\work.qmvs"}),
+     {"d:\\containers\\work.qmv"},
+     ResultCode::NotMounted,
+     "  \"d:\\containers\\work.qmv.\"\r\n"
+     "  \"d:\\containers\\work.qmvs\"\r\n"
+     "not mounted: no entry equals the argument; dravlen.exe answers 0\r\n",
+     ""},
+    {"OtherLetter",
+     Listing({u"d:\\containers\\worm.qmv"}),
+     {"d:\\containers\\work.qmv"},
+     ResultCode::NotMounted,
+     "  \"d:\\containers\\worm.qmv\"\r\n"
+     "not mounted: no entry equals the argument; dravlen.exe answers 0\r\n",
+     ""},
+    // Two-byte characters of code page 932 that convert and come back.
+    {"TwoByteCharactersKept",
+     Listing({u"c:\\\u8868\u793A\\a.qmv"}),
+     {"c:\\??\\a.qmv"},
+     ResultCode::NotMounted,
+     "  \"c:\\\x95\x5C\x8E\xA6\\a.qmv\"\r\n"
+     "not mounted: no entry equals the argument; dravlen.exe answers 0\r\n",
+     "",
+     932,
+     0x0411},
+    // Without a NUL: the text the argument begins with, and the argument
+    // with a blank where a cut would be.
+    {"NoNul",
+     Listing({u"c:\\data\\a.qmv", u"c:\\data\\a.qmv .bak"}),
+     {"c:\\data\\a.qmv.bak"},
+     ResultCode::NotMounted,
+     "  \"c:\\data\\a.qmv\"\r\n"
+     "  \"c:\\data\\a.qmv .bak\"\r\n"
+     "not mounted: no entry equals the argument; dravlen.exe answers 0\r\n",
+     ""},
+    // dravlen.exe stops at the first equal entry; what cannot be read after
+    // it is told, but does not change the answer.
+    {"EqualThenUnreadable",
+     ListingUnreadableFrom({u"c:\\a.qmv", u"c:\\b.qmv"}, 1),
+     {"c:\\a.qmv"},
+     ResultCode::Mounted,
+     "* \"c:\\a.qmv\" equals the argument: this entry decides\r\n"
+     "mounted: entry 1 equals the argument; dravlen.exe answers 1\r\n",
+     "reading the container list at index 1: 0x8000FFFF Catastrophic failure\r\n"},
+    {"EqualTwiceThenUnreadable",
+     ListingUnreadableFrom({u"c:\\a.qmv", u"C:\\A.QMV", u"c:\\b.qmv"}, 2),
+     {"c:\\a.qmv"},
+     ResultCode::Mounted,
+     "* \"c:\\a.qmv\" equals the argument: this entry decides\r\n"
+     "= \"C:\\A.QMV\" equals the argument too\r\n"
+     "mounted: entry 1 equals the argument; dravlen.exe answers 1\r\n",
+     "reading the container list at index 2: 0x8000FFFF Catastrophic failure\r\n"},
     {"Unregistered",
      std::nullopt,
      {},

@@ -8,7 +8,10 @@
 # shell's programs run; a batch file's programs inherit it.
 # Then every case that dravlen.exe answers 0, 1 or 4 is run again with
 # dravlen-list.exe, which must answer the same; "client=list" runs only
-# dravlen-list.exe.
+# dravlen-list.exe. A case with "console=stdout", "console=stderr" or
+# "console=both" runs dravlen-list.exe at a terminal: the launcher in a tmux
+# pane of a fixed size, with the streams named on the terminal and the
+# others redirected to files.
 #
 # usage: run_case.sh CONFIG CASES_FILE CASE_NAME [list]
 #
@@ -28,7 +31,10 @@
 #   - for dravlen-list.exe: the lines the case gives for standard output and
 #     standard error, and otherwise that a path's run ends with the verdict
 #     line naming the status and that only a status of 4 is explained on
-#     standard error, in one line;
+#     standard error, in one line; at a terminal, the screen's lines as the
+#     case gives them (none unless it does);
+#   - for an empty command line: that the launcher read back an empty one
+#     from the child's process parameters before the child ran;
 #   - that the launcher watched all eight message box functions;
 #   - the component's ledger: no scenario error, no contract violation, the
 #     component released, every block of its reply freed exactly once, and
@@ -95,15 +101,20 @@ mkdir -p "$dir"
 # dravlen-list.exe; "station=hidden" starts it in a window station without
 # visible display surfaces. "out=TEXT" and "err=TEXT" are the lines, in
 # order, that dravlen-list.exe (or cmd.exe) must write to standard output
-# and standard error, with the command line's escapes.
+# and standard error, with the command line's escapes, where they are
+# redirected to files. "console=stdout", "console=stderr" or "console=both"
+# put those streams of dravlen-list.exe on a terminal, whose lines, as
+# UTF-8 text, are "screen=TEXT" items.
 prefix=$DRAVLEN_PREFIX
 station=()
 crash=no
 program=$(windows_path "$DRAVLEN_EXE")
 client=program
 : >"$dir/scenario.txt"
-want_out=$dir/want-stdout.txt want_err=$dir/want-stderr.txt
+console=
+want_out=$dir/want-stdout.txt want_err=$dir/want-stderr.txt want_screen=$dir/want-screen.txt
 rm -f "$want_out" "$want_err"
+: >"$want_screen"
 # Appends a line, decoded as the command line is, to the file $1.
 want_line() {
   perl -e '
@@ -123,6 +134,9 @@ if [ "$scenario" != "-" ]; then
       client=list) client=list; mode=list ;;
       out=*) want_line "$want_out" "${item#out=}" ;;
       err=*) want_line "$want_err" "${item#err=}" ;;
+      screen=*) printf '%s\n' "${item#screen=}" >>"$want_screen" ;;
+      console=stdout | console=stderr | console=both) console=${item#console=} ;;
+      console=*) echo "case $name: unknown $item"; exit 2 ;;
       client=*) echo "case $name: unknown $item"; exit 2 ;;
       station=hidden) station=(--station DravlenHidden) ;;
       station=*) echo "case $name: unknown $item"; exit 2 ;;
@@ -137,6 +151,24 @@ if [ "$mode" = list ]; then
   program=$(windows_path "$DRAVLEN_LIST_EXE")
   want_box=no
   stderr_file=$dir/stderr.txt
+fi
+# Where the launcher's, and so the program's, streams go.
+out_file=$dir/launch.log err_file=$stderr_file
+case "$console" in
+  stdout) out_file=/dev/tty ;;
+  stderr) err_file=/dev/tty ;;
+  both) out_file=/dev/tty err_file=/dev/tty ;;
+esac
+if [ -n "$console" ] && { [ "$client" != list ] || { [ "$out_file" = /dev/tty ] && [ -f "$want_out" ]; } ||
+                          { [ "$err_file" = /dev/tty ] && [ -f "$want_err" ]; }; }; then
+  echo "case $name: console= is for client=list, with out= and err= only for a redirected stream"
+  exit 2
+elif [ -z "$console" ] && [ -s "$want_screen" ]; then
+  echo "case $name: screen= without console="
+  exit 2
+elif [ -n "$console" ] && ! command -v tmux >/dev/null; then
+  echo "FAIL [$name]: the console cases need tmux (tools/install-deps.sh installs it)"
+  exit 1
 fi
 
 # The command line: bytes as written, \x{HH} for any other byte,
@@ -179,15 +211,53 @@ launch() {
     exec env LC_ALL="$locale" timeout 90 "$DRAVLEN_WINE" "$(windows_path "$DRAVLEN_LAUNCHER")" \
       --report "$(windows_path "$report")" --timeout-ms $((timeout_s * 1000)) "${station[@]}" \
       --cmdline-file "$(windows_path "$command_file")" "$program" \
-      </dev/null >>"$dir/launch.log" 2>>"$stderr_file"
+      </dev/null >>"$out_file" 2>>"$err_file"
   )
 }
+# The same at a terminal. Wine gives a console program whose standard
+# handles are a terminal a console that draws on it, and the launcher's
+# child shares that console. The launcher runs in a tmux pane of a fixed
+# size, on a server of this run's own so that parallel cases never share
+# one. The pane's title, set once the launcher has ended, carries its
+# status; coming after all of its output on the terminal, it also says
+# that the screen is complete. UTF-8 on the terminal needs a UTF-8 locale:
+# C.UTF-8 is the one every machine has, and Wine gives it code page 1252.
+tmux_server() { env -u TMUX LC_ALL=C.UTF-8 tmux -L "dravlen-$$" "$@"; }
+# tmux leaves its socket behind when its server ends.
+tmux_end() {
+  tmux_server kill-server 2>/dev/null
+  rm -f "${TMUX_TMPDIR:-/tmp}/tmux-$(id -u)/dravlen-$$"
+}
+launch_at_console() {
+  tmux_end
+  : >"$dir/launch.log"
+  : >"$stderr_file"
+  local script
+  script="$(declare -p dir stderr_file report ledger prefix locale timeout_s station command_file \
+              program out_file err_file DRAVLEN_WINE DRAVLEN_LAUNCHER)
+$(declare -f windows_path launch)
+launch
+printf '\\033]2;exit %d\\033\\\\' \$?
+exec sleep 600"
+  tmux_server new-session -d -x 600 -y 40 bash -c "$script" || return 2
+  local title
+  for _ in $(seq 1000); do
+    title=$(tmux_server display-message -p '#{pane_title}')
+    [[ "$title" =~ ^exit\ ([0-9]+)$ ]] && break
+    sleep 0.1
+  done
+  tmux_server capture-pane -p | perl -0777 -pe 's/\s+\z//; $_ .= "\n" if length' >"$dir/screen.txt"
+  tmux_end
+  [[ "$title" =~ ^exit\ ([0-9]+)$ ]] || return 2
+  return "${BASH_REMATCH[1]}"
+}
+[ -n "$console" ] && trap tmux_end EXIT
 # The launcher writes its report first thing. Without one, Wine did not get
 # as far as the launcher's own code (it now and then fails to start a
 # process, seen about once in a thousand starts here): that says nothing of
 # the program, so the launch is tried again, at most three times.
 for attempt in 1 2 3; do
-  launch
+  if [ -n "$console" ]; then launch_at_console; else launch; fi
   status=$?
   [ -f "$report" ] && break
   echo "note [$name]: Wine did not start the launcher (status $status)"
@@ -204,11 +274,16 @@ fi
 if [ "$status" != "$want_status" ]; then
   fail "exit status $status, expected $want_status"
 fi
+if [ "$command_line" = "-" ] && ! grep -qx 'command line read back: ""' "$report" 2>/dev/null; then
+  fail "the program's command line was not emptied: $(grep '^command line' "$report" 2>/dev/null)"
+fi
 
 # What dravlen-list.exe or a batch example printed: the launcher's output
 # is the child's.
 if [ "$mode" = list ] && [ "$crash" = no ]; then
-  if [ -f "$want_out" ]; then
+  if [ "$out_file" = /dev/tty ]; then
+    :  # on the screen, below
+  elif [ -f "$want_out" ]; then
     if ! cmp -s "$dir/launch.log" "$want_out"; then
       fail "standard output differs:"
       diff "$want_out" "$dir/launch.log" | cat -A | head -20
@@ -217,7 +292,9 @@ if [ "$mode" = list ] && [ "$crash" = no ]; then
        ! tail -n 1 "$dir/launch.log" | grep -Eq "; dravlen.exe answers $want_status"$'\r$'; then
     fail "no verdict line for status $want_status: $(tail -n 1 "$dir/launch.log" | cat -A)"
   fi
-  if [ -f "$want_err" ]; then
+  if [ "$err_file" = /dev/tty ]; then
+    :  # on the screen, below
+  elif [ -f "$want_err" ]; then
     if ! cmp -s "$dir/stderr.txt" "$want_err"; then
       fail "standard error differs:"
       diff "$want_err" "$dir/stderr.txt" | cat -A | head -20
@@ -228,6 +305,10 @@ if [ "$mode" = list ] && [ "$crash" = no ]; then
     fi
   elif [ -s "$dir/stderr.txt" ]; then
     fail "wrote to standard error: $(cat -A "$dir/stderr.txt")"
+  fi
+  if [ -n "$console" ] && ! cmp -s "$dir/screen.txt" "$want_screen"; then
+    fail "the screen differs:"
+    diff "$want_screen" "$dir/screen.txt" | head -20
   fi
 elif [ "$client" = cmd ] && [ -f "$want_out" ]; then
   if ! cmp -s "$dir/launch.log" "$want_out"; then
@@ -324,6 +405,10 @@ if [ "$failed" != 0 ]; then
   if [ "$mode" = list ]; then
     echo "--- standard error:"
     cat "$dir/stderr.txt"
+  fi
+  if [ -n "$console" ]; then
+    echo "--- screen:"
+    cat "$dir/screen.txt" 2>/dev/null
   fi
   echo "--- report:"
   cat "$report" 2>/dev/null

@@ -21,6 +21,12 @@ void LogCall(const char* name);
 // Remembers a MessageBoxA call for LastMessageBox (testing.cc).
 void RecordMessageBox(bool hadOwner, const char* text, const char* caption, UINT type);
 
+// Whether a bound of `array` is to be unreadable now; counts the read
+// otherwise. A destroyed array's bounds are readable again, whatever array
+// takes its place (testing.cc).
+bool BoundReadFails(const SAFEARRAY* array);
+void ForgetBrokenArray(const SAFEARRAY* array);
+
 // Remembers a CoCreateInstance call for LastCreation (testing.cc).
 void RecordCreation(DWORD context, REFIID iid);
 

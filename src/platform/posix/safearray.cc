@@ -139,6 +139,7 @@ SAFEARRAY* CreateArray(VARTYPE vt, UINT dims, const SAFEARRAYBOUND* bounds) {
 
 HRESULT ArrayBound(SAFEARRAY* array, UINT dim, LONG* lower, LONG* upper) {
   if (array == nullptr) return E_INVALIDARG;
+  if (standin::internal::BoundReadFails(array)) return E_UNEXPECTED;
   if (dim == 0 || dim > array->cDims) return DISP_E_BADINDEX;
   const SAFEARRAYBOUND& bound = array->rgsabound[array->cDims - dim];
   if (lower != nullptr) *lower = bound.lLbound;
@@ -197,6 +198,7 @@ HRESULT DestroyArray(SAFEARRAY* array) {
   if (array == nullptr) return S_OK;
   if (__atomic_load_n(&array->cLocks, __ATOMIC_ACQUIRE) > 0) return DISP_E_ARRAYISLOCKED;
   ClearElements(array);
+  ForgetBrokenArray(array);
   bool own;
   {
     std::lock_guard<std::mutex> lock(arraysMutex);

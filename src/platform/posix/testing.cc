@@ -16,6 +16,8 @@ struct Bookkeeping {
   std::vector<std::string> calls;
   MessageBoxRecord messageBox;
   CreationRecord creation;
+  const SAFEARRAY* brokenArray = nullptr;
+  int boundReadsLeft = 0;
 };
 
 // Never destroyed, so that objects torn down at exit may still log.
@@ -38,6 +40,14 @@ void ResetMachine() {
   state.calls.clear();
   state.messageBox = MessageBoxRecord();
   state.creation = CreationRecord();
+  state.brokenArray = nullptr;
+}
+
+void BreakArrayBoundsAfter(const SAFEARRAY* array, int reads) {
+  Bookkeeping& state = State();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  state.brokenArray = array;
+  state.boundReadsLeft = reads;
 }
 
 void StartCallLog() {
@@ -89,6 +99,21 @@ void RecordMessageBox(bool hadOwner, const char* text, const char* caption, UINT
   record.text = text != nullptr ? text : "";
   record.caption = caption != nullptr ? caption : "";
   record.type = type;
+}
+
+bool BoundReadFails(const SAFEARRAY* array) {
+  Bookkeeping& state = State();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  if (array == nullptr || array != state.brokenArray) return false;
+  if (state.boundReadsLeft == 0) return true;
+  --state.boundReadsLeft;
+  return false;
+}
+
+void ForgetBrokenArray(const SAFEARRAY* array) {
+  Bookkeeping& state = State();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  if (array == state.brokenArray) state.brokenArray = nullptr;
 }
 
 void RecordCreation(DWORD context, REFIID iid) {

@@ -11,6 +11,8 @@
 #include "platform/posix/process.h"
 #include "platform/posix/win_types.h"
 
+struct SAFEARRAY;
+
 namespace standin {
 
 // Back to the state a new process has: code pages and thread locale from
@@ -94,6 +96,12 @@ struct CreationRecord {
   IID iid = {};
 };
 CreationRecord LastCreation();
+
+// Makes SafeArrayGetLBound and SafeArrayGetUBound of `array` fail with
+// E_UNEXPECTED once they have answered `reads` times for it: a list that
+// cannot be read beyond some point. Destroying the array or ResetMachine
+// ends it.
+void BreakArrayBoundsAfter(const SAFEARRAY* array, int reads);
 
 // The handle that stands for descriptor `fd`, for SetStdHandle.
 void* HandleOfDescriptor(int fd);

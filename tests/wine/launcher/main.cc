@@ -6,8 +6,10 @@
 //
 // PROGRAM is started with CreateProcessA(PROGRAM, <the command line bytes>),
 // so the test decides every byte the child's GetCommandLineA returns, in
-// the code page of the launcher's environment. With --station, it starts in
-// a window station of that name without visible display surfaces, as a
+// the code page of the launcher's environment. An empty command line is
+// emptied in the child before it runs (Wine would hand it its path), and
+// the report says what was read back: command line read back: "". With
+// --station, it starts in a window station of that name without visible display surfaces, as a
 // service's or a remote shell's programs do. The launcher exits with the
 // child's exit status, which the report's last line gives as "exit N"; its
 // own failures exit with 250 and a message on standard error. A child that
@@ -22,6 +24,7 @@
 #include <vector>
 
 #include "box_watch.h"
+#include "empty_command_line.h"
 #include "hidden_station.h"
 #include "options.h"
 #include "report.h"
@@ -49,18 +52,27 @@ int main(int argc, char** argv) {
   // ways in a row). That says nothing of the program, so such a start is
   // tried again, at most three times, and the report says so.
   const ULONGLONG deadline = GetTickCount64() + options.timeoutMs;
+  const bool empty = options.commandLine.empty();
   PROCESS_INFORMATION child;
   std::unique_ptr<launcher::BoxWatch> watch;
   for (int attempt = 1;; ++attempt) {
     std::string lost;
     std::memset(&child, 0, sizeof child);
     if (!CreateProcessA(options.program.c_str(), line.data(), nullptr, nullptr, FALSE,
-                        DEBUG_ONLY_THIS_PROCESS, nullptr, nullptr, &startup, &child)) {
+                        DEBUG_ONLY_THIS_PROCESS | (empty ? CREATE_SUSPENDED : 0), nullptr, nullptr,
+                        &startup, &child)) {
       if (GetLastError() != ERROR_INTERNAL_ERROR) launcher::Fail("cannot start " + options.program);
       lost = "the start failed with error " + std::to_string(GetLastError());
     } else {
       if (!AssignProcessToJobObject(job, child.hProcess)) {
         launcher::Fail("cannot put the child in a job");
+      }
+      if (empty) {
+        report.line("command line read back: \"" + launcher::EmptyCommandLine(child.hProcess) +
+                    "\"");
+        if (ResumeThread(child.hThread) == static_cast<DWORD>(-1)) {
+          launcher::Fail("cannot resume the child");
+        }
       }
       watch = std::make_unique<launcher::BoxWatch>(report, child.hProcess);
       if (watch->arm(child.dwProcessId, deadline)) break;
