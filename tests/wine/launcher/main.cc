@@ -9,13 +9,13 @@
 // the code page of the launcher's environment. An empty command line is
 // emptied in the child before it runs (Wine would hand it its path), and
 // the report says what was read back: command line read back: "". With
-// --station, it starts in a window station of that name without visible display surfaces, as a
-// service's or a remote shell's programs do. The launcher exits with the
-// child's exit status, which the report's last line gives as "exit N"; its
-// own failures exit with 250 and a message on standard error. A child that
-// has not ended by the time limit is such a failure: the report says
-// "timeout", and the child and every process it started are ended. How the
-// boxes are caught is told in box_watch.h.
+// --station, it starts in a window station of that name without visible
+// display surfaces, as a service's or a remote shell's programs do. The
+// launcher exits with the child's exit status, which the report's last
+// line gives as "exit N"; its own failures exit with 250 and a message on
+// standard error. A child that has not ended by the time limit is such a
+// failure: the report says "timeout", and the child and every process it
+// started are ended. How the boxes are caught is told in box_watch.h.
 #include <windows.h>
 
 #include <cstring>
