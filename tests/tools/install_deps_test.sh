@@ -61,10 +61,10 @@ case "${words[0]:-}" in
     tries=$(($(cat "$state/updates") + 1))
     echo "$tries" >"$state/updates"
     fails=$(cat "$state/update-fails")
-    echo "Hit:1 http://deb.debian.org/debian bookworm InRelease"
+    echo "Hit:1 http://mirror.example/debian bookworm InRelease"
     if [ "$fails" = always ] || [ "$tries" -le "$fails" ]; then
-      echo "Err:2 http://deb.debian.org/debian-security bookworm-security/main i386 Packages"
-      echo "  File has unexpected size (25228 != 25176). Mirror sync in progress? [IP: 151.101.2.132 80]"
+      echo "Err:2 http://mirror.example/debian-security bookworm-security/main i386 Packages"
+      echo "  File has unexpected size (25228 != 25176). Mirror sync in progress? [IP: 192.0.2.1 80]"
       echo "  Hashes of expected file:"
       echo "   - Filesize:25176 [weak]"
       echo "E: Some index files failed to download. They have been ignored, or old ones used instead." >&2
@@ -219,7 +219,7 @@ deps_row refreshed-on-second-try missing=tmux update_fails=1 \
   status=0 calls="apt-get update;apt-get update;apt-get install tmux" never="WARNING|FAILED"
 deps_row lists-fail-for-good missing=tmux update_fails=always \
   status=0 calls="apt-get update;apt-get update;apt-get update;apt-get install tmux" \
-  says="WARNING: package lists still failing after 3 tries, going on without them: http://deb.debian.org/debian-security bookworm-security/main i386 Packages \(File has unexpected size \(25228 != 25176\)\. Mirror sync in progress\?\)$"
+  says="WARNING: package lists still failing after 3 tries, going on without them: http://mirror.example/debian-security bookworm-security/main i386 Packages \(File has unexpected size \(25228 != 25176\)\. Mirror sync in progress\?\)$"
 deps_row required-fails missing="clang tmux wine32:i386" install_fails=tmux \
   status=1 calls="apt-get update;apt-get install clang tmux" \
   says="FAILED: the build needs these packages, which could not be installed: tmux \(apt-get install exited 100\)$"
