@@ -10,9 +10,21 @@
 # cases are skipped with the reason, as on a machine that cannot execute
 # 32-bit code. Only a package the build itself needs is fatal.
 #
+# Where the kernel cannot execute the 32-bit Wine loader, qemu-user (8.1 or
+# later; on Debian 12 from bookworm-backports, through a sources file of
+# the project's own) runs it under emulation, through a binfmt_misc entry
+# that lives only inside each test run's own namespace
+# (tools/i386-execution.sh). The last line says how 32-bit code runs here,
+# or, loudly, why it cannot.
+#
 # apt-get, dpkg and dpkg-query are whichever come first on PATH.
 # DRAVLEN_APT_PAUSE: seconds between two tries of the refresh (default 5).
+# DRAVLEN_APT_ETC: apt's configuration folder (default /etc/apt).
+# DRAVLEN_OS_RELEASE: the release's description (default /etc/os-release).
+# DRAVLEN_WINE32_LOADER: the 32-bit Wine loader (default /usr/lib/wine/wine).
 set -u -o pipefail
+# shellcheck source=tools/i386-execution.sh
+source "${BASH_SOURCE[0]%/*}/i386-execution.sh"
 
 required=(
   # host build, tests and benchmarks
@@ -26,6 +38,9 @@ required=(
 )
 # The 32-bit product under Wine's WoW64.
 wine32=wine32:i386
+loader=${DRAVLEN_WINE32_LOADER:-/usr/lib/wine/wine}
+apt_etc=${DRAVLEN_APT_ETC:-/etc/apt}
+os_release=${DRAVLEN_OS_RELEASE:-/etc/os-release}
 tries=3
 pause=${DRAVLEN_APT_PAUSE:-5}
 
@@ -41,7 +56,6 @@ for package in "${required[@]}"; do
 done
 need_wine32=yes
 installed "$wine32" && need_wine32=no
-[ ${#missing[@]} -eq 0 ] && [ "$need_wine32" = no ] && exit 0
 
 as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
@@ -81,6 +95,7 @@ failed_lists() {
 # each try for minutes.
 refresh() {
   local attempt status
+  refreshed=yes
   say "refreshing the package lists"
   for ((attempt = 1; attempt <= tries; attempt++)); do
     status=0
@@ -126,7 +141,6 @@ install_reason() {
 refreshed=no
 if [ ${#missing[@]} -gt 0 ]; then
   refresh
-  refreshed=yes
   say "installing: ${missing[*]}"
   # With the recommended packages: Wine relies on several of them (fonts,
   # graphics and TLS libraries) to set up a prefix without complaint.
@@ -168,6 +182,94 @@ if [ "$need_wine32" = yes ]; then
   if [ -n "$reason" ]; then
     echo "*** install-deps: the 32-bit Wine ($wine32) could NOT be installed, so the 32-bit" \
       "product's end-to-end cases will be SKIPPED; apt says: $reason" >&2
+    exit 0
   fi
+fi
+
+# The machine's own source of the release $1's packages, as "URI<TAB>keyring"
+# (the keyring may be empty), from deb822 .sources and one-line .list files.
+release_source() {
+  cat "$apt_etc/sources.list" "$apt_etc"/sources.list.d/*.list "$apt_etc"/sources.list.d/*.sources \
+    2>/dev/null | awk -v want="$1" '
+    function stanza_end() {
+      if (uri != "" && index(" " suites " ", " " want " ")) { print uri "\t" keyring; found = 1; exit }
+      uri = ""; suites = ""; keyring = ""
+    }
+    /^[ \t]*$/ { stanza_end(); next }
+    /^URIs:/ { uri = $2 }
+    /^Suites:/ { $1 = ""; suites = $0 }
+    /^Signed-By:/ { keyring = $2 }
+    /^deb[ \t]/ {
+      sub(/^deb[ \t]+(\[[^]]*\][ \t]+)?/, "")
+      if ($2 == want) { print $1 "\t"; found = 1; exit }
+    }
+    END { if (!found) stanza_end() }'
+}
+
+# qemu-user from the release, or on Debian 12, whose own is 7.2, from
+# bookworm-backports: a sources file of the project's own beside the
+# machine's, at the suite's default low priority, so that nothing else is
+# taken from it. Without the recommended packages: qemu-user-binfmt would
+# register emulators for the whole machine. Sets reason where it fails.
+install_qemu() {
+  local codename target=qemu-user
+  codename=$(. "$os_release" 2>/dev/null && echo "${VERSION_CODENAME:-}")
+  if [ "$codename" = bookworm ]; then
+    target=qemu-user/bookworm-backports
+    if ! grep -qs bookworm-backports "$apt_etc/sources.list" "$apt_etc"/sources.list.d/*; then
+      local source uri keyring file=$apt_etc/sources.list.d/dravlen-bookworm-backports.sources
+      source=$(release_source bookworm)
+      uri=${source%%$'\t'*} keyring=${source#*$'\t'}
+      local text="Types: deb
+URIs: ${uri:-http://deb.debian.org/debian}
+Suites: bookworm-backports
+Components: main
+"
+      [ -z "$keyring" ] || text+="Signed-By: $keyring
+"
+      say "adding bookworm-backports for qemu-user: $file"
+      if ! printf '%s' "$text" | as_root tee "$file" >/dev/null; then
+        reason="cannot write $file"
+        return
+      fi
+      refreshed=no
+    fi
+  fi
+  [ "$refreshed" = yes ] || refresh
+  say "installing: $target (without recommended packages)"
+  apt install -y -q --no-install-recommends "$target" 2>&1 | tee "$log"
+  local status=${PIPESTATUS[0]}
+  if [ "$status" -ne 0 ] || ! installed qemu-user; then
+    reason=$(install_reason qemu-user)
+    reason="apt says: ${reason:-apt-get install exited $status}"
+  elif ! i386_find_qemu; then
+    reason="what was installed is not qemu-i386 $i386_qemu_oldest or later: ${i386_qemu_version:-no qemu-i386}"
+  fi
+}
+
+# How 32-bit code runs: natively, or under qemu-user's emulation, installing
+# qemu-user where that is what is missing and the kernel gives a user
+# namespace a binfmt_misc of its own.
+i386_execution "$loader"
+if [ "$i386_how" = none ] && [ -e "$loader" ] && ! i386_find_qemu; then
+  reason=""
+  if ! error=$(unshare --user --map-root-user --mount -- \
+                 mount -t binfmt_misc binfmt_misc "$i386_binfmt" 2>&1 </dev/null); then
+    reason="this kernel does not let a user namespace mount a binfmt_misc of its own (Linux 6.7 or later, with user namespaces allowed): ${error:-unshare failed}"
+  else
+    install_qemu
+  fi
+  if [ -n "$reason" ]; then
+    echo "*** install-deps: this machine cannot execute 32-bit code, and qemu-user" \
+      "($i386_qemu_oldest or later) could NOT be set up to emulate it, so the 32-bit product's" \
+      "end-to-end cases will be SKIPPED: $reason" >&2
+    exit 0
+  fi
+  i386_execution "$loader"
+fi
+if [ "$i386_how" = none ]; then
+  echo "*** install-deps: the 32-bit product's end-to-end cases will be SKIPPED: $i386_why" >&2
+else
+  say "$i386_why"
 fi
 exit 0

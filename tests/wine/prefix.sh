@@ -5,19 +5,23 @@
 #
 # setup makes a fresh 64-bit prefix, copies it (hard links, with private
 # registry files) to a second prefix in which the test component is never
-# registered, then starts a persistent wineserver for the first prefix and
+# registered, then starts a persistent wineserver for each prefix and
 # registers the component there with the regsvr32 of the build's processor
 # (a 32-bit one writes the registry's 32-bit view, where a 32-bit program
 # looks the class up). Both prefixes get C:\dravlen\ with the build's
 # dravlen.exe and dravlen-list.exe beside the batch examples, for the cases
 # that run them through cmd.exe. teardown stops the wineservers of both.
 #
-# For a 32-bit build, setup first finds out whether the 32-bit Wine loader
-# is installed and runs here. Where it is missing or does not run, setup
-# exits 77 (CTest: skipped) with the reason, which says which of the two it
-# is, and leaves it in the file "unsupported" of the work folder, from which
-# every case reports itself skipped too. Where it runs, any failure to set
-# the prefix up is a failure.
+# For a 32-bit build, setup first finds out whether and how 32-bit code runs
+# here (tools/i386-execution.sh): natively, or under qemu-user's emulation.
+# Emulated, it names the emulator in the file "emulator" of the work folder,
+# and every Wine program of the build's run, of setup and of each case,
+# runs in a user and mount namespace of its own whose private binfmt_misc
+# entry hands 32-bit programs to that emulator; the wineservers run outside
+# them. Where 32-bit code cannot run at all, setup exits 77 (CTest:
+# skipped) with the reason and leaves it in the file "unsupported" of the
+# work folder, from which every case reports itself skipped too. Where it
+# runs, any failure to set the prefix up is a failure.
 #
 # Every Wine command's output goes to a log file: Wine leaves background
 # processes behind, and one holding CTest's output pipe would keep the test
@@ -26,6 +30,8 @@ set -u
 action=$1
 # shellcheck source=/dev/null
 source "$2"
+# shellcheck source=tools/i386-execution.sh
+source "${BASH_SOURCE[0]%/*}/../../tools/i386-execution.sh"
 
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -42,26 +48,19 @@ stop_server() {
   return 0
 }
 
-# Ends setup as skipped where the 32-bit Wine loader is missing, or where it,
-# itself a 32-bit Linux program, cannot run: no 32-bit Windows program could
-# either. The loader is asked itself, never Debian's /usr/bin/wine, a wrapper
-# that quietly runs the 64-bit loader when the 32-bit one is missing.
+# Ends setup as skipped where 32-bit code cannot run here, saying why: no
+# 32-bit Windows program could either. The 32-bit Wine loader is asked
+# itself, never Debian's /usr/bin/wine, a wrapper that quietly runs the
+# 64-bit loader when the 32-bit one is missing.
 check_32_bit_execution() {
-  local output status=0 reason=""
-  if [ ! -e "$DRAVLEN_WINE" ]; then
-    reason="the 32-bit Wine loader $DRAVLEN_WINE is not installed (Debian: dpkg --add-architecture i386, then apt-get install wine32:i386; tools/install-deps.sh does both)"
-  else
-    output=$("$DRAVLEN_WINE" --version </dev/null 2>&1) || status=$?
-    if [ "$status" -ne 0 ] || [[ "$output" != wine-* ]]; then
-      reason="this machine cannot execute 32-bit code: the 32-bit Wine loader $DRAVLEN_WINE --version exited $status: $output (it needs a kernel with IA-32 emulation: CONFIG_IA32_EMULATION, not turned off by ia32_emulation=0)"
-    fi
-  fi
-  if [ -n "$reason" ]; then
-    printf '%s\n' "$reason" >"$DRAVLEN_WINE_WORK/unsupported"
-    echo "SKIPPED: $reason"
+  i386_execution "$DRAVLEN_WINE"
+  if [ "$i386_how" = none ]; then
+    printf '%s\n' "$i386_why" >"$DRAVLEN_WINE_WORK/unsupported"
+    echo "SKIPPED: $i386_why"
     exit 77
   fi
-  echo "32-bit code runs here: $DRAVLEN_WINE: $output"
+  echo "$i386_why"
+  [ -z "$i386_qemu" ] || printf '%s\n' "$i386_qemu" >"$DRAVLEN_WINE_WORK/emulator"
 }
 
 # The launcher, started without arguments, must answer with its own usage
@@ -73,7 +72,7 @@ check_launcher_runs() {
   local attempt status
   for attempt in 1 2 3; do
     status=0
-    WINEPREFIX=$DRAVLEN_PREFIX "$DRAVLEN_WINE" "$(windows_path "$DRAVLEN_LAUNCHER")" \
+    WINEPREFIX=$DRAVLEN_PREFIX i386_run "$DRAVLEN_WINE" "$(windows_path "$DRAVLEN_LAUNCHER")" \
       </dev/null >"$DRAVLEN_WINE_WORK/probe.log" 2>&1 || status=$?
     grep -q '^launch: ' "$DRAVLEN_WINE_WORK/probe.log" && break
     echo "note: Wine did not start the launcher (try $attempt, status $status)"
@@ -96,13 +95,16 @@ case "$action" in
     mkdir -p "$DRAVLEN_WINE_WORK"
     log=$DRAVLEN_WINE_WORK/prefix-setup.log
     : >"$log"
-    rm -f "$DRAVLEN_WINE_WORK/unsupported"
+    rm -f "$DRAVLEN_WINE_WORK/unsupported" "$DRAVLEN_WINE_WORK/emulator"
+    i386_qemu=""
     [ "$DRAVLEN_WINE_BITS" = 8 ] || check_32_bit_execution
     stop_server "$DRAVLEN_PREFIX"
     stop_server "$DRAVLEN_BARE_PREFIX"
     rm -rf "$DRAVLEN_PREFIX" "$DRAVLEN_BARE_PREFIX" "$DRAVLEN_WINE_WORK/cases"
     start=$SECONDS
-    if ! WINEPREFIX=$DRAVLEN_PREFIX "$DRAVLEN_WINE64" wineboot -i </dev/null >>"$log" 2>&1; then
+    # Under emulation the 64-bit loader must run with the entry too: the
+    # prefix gets its 32-bit system folder only where 32-bit programs run.
+    if ! WINEPREFIX=$DRAVLEN_PREFIX i386_run "$DRAVLEN_WINE64" wineboot -i </dev/null >>"$log" 2>&1; then
       cat "$log"
       echo "wineboot -i failed for $DRAVLEN_PREFIX"
       exit 1
@@ -120,9 +122,10 @@ case "$action" in
       exit 1
     fi
     WINEPREFIX=$DRAVLEN_PREFIX "$DRAVLEN_WINESERVER" -p </dev/null >>"$log" 2>&1
+    WINEPREFIX=$DRAVLEN_BARE_PREFIX "$DRAVLEN_WINESERVER" -p </dev/null >>"$log" 2>&1
     check_launcher_runs
     dll=$(windows_path "$DRAVLEN_COMPONENT")
-    if ! WINEPREFIX=$DRAVLEN_PREFIX "$DRAVLEN_WINE" regsvr32 "$dll" </dev/null >>"$log" 2>&1; then
+    if ! WINEPREFIX=$DRAVLEN_PREFIX i386_run "$DRAVLEN_WINE" regsvr32 "$dll" </dev/null >>"$log" 2>&1; then
       cat "$log"
       echo "regsvr32 $dll failed"
       exit 1

@@ -66,11 +66,16 @@ trim() {
   printf '%s' "$text"
 }
 
-# A machine without 32-bit execution skips every case of a 32-bit build.
+# A machine without 32-bit execution skips every case of a 32-bit build;
+# one that emulates it runs the case's Wine programs through the emulator
+# that setup named (tests/wine/prefix.sh).
 if [ -f "$DRAVLEN_WINE_WORK/unsupported" ]; then
   echo "SKIPPED: $(cat "$DRAVLEN_WINE_WORK/unsupported")"
   exit 77
 fi
+# shellcheck source=tools/i386-execution.sh
+source "${BASH_SOURCE[0]%/*}/../../tools/i386-execution.sh"
+i386_qemu=$(cat "$DRAVLEN_WINE_WORK/emulator" 2>/dev/null)
 
 line=$(grep -E "^[[:space:]]*${name//./\\.}[[:space:]]*\|" "$cases_file")
 if [ -z "$line" ] || [ "$(printf '%s\n' "$line" | wc -l)" -ne 1 ]; then
@@ -208,7 +213,7 @@ launch() {
     export DRAVLEN_TEST_LEDGER
     DRAVLEN_TEST_LEDGER=$(windows_path "$ledger")
     unset DISPLAY WAYLAND_DISPLAY
-    exec env LC_ALL="$locale" timeout 90 "$DRAVLEN_WINE" "$(windows_path "$DRAVLEN_LAUNCHER")" \
+    i386_run env LC_ALL="$locale" timeout 90 "$DRAVLEN_WINE" "$(windows_path "$DRAVLEN_LAUNCHER")" \
       --report "$(windows_path "$report")" --timeout-ms $((timeout_s * 1000)) "${station[@]}" \
       --cmdline-file "$(windows_path "$command_file")" "$program" \
       </dev/null >>"$out_file" 2>>"$err_file"
@@ -234,8 +239,8 @@ launch_at_console() {
   : >"$stderr_file"
   local script
   script="$(declare -p dir stderr_file report ledger prefix locale timeout_s station command_file \
-              program out_file err_file DRAVLEN_WINE DRAVLEN_LAUNCHER)
-$(declare -f windows_path launch)
+              program out_file err_file DRAVLEN_WINE DRAVLEN_LAUNCHER i386_qemu i386_binfmt)
+$(declare -f windows_path launch i386_run i386_in_namespace)
 launch
 printf '\\033]2;exit %d\\033\\\\' \$?
 exec sleep 600"
