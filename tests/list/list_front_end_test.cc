@@ -248,6 +248,18 @@ const ListCase kListCases[] = {
      "",
      932,
      0x0411},
+    // Converted by the thread's code page 932, compared by the system's
+    // 1252 rules: each byte of a two-byte character is one character.
+    {"NearMissLocaleUnlikeSystem",
+     Listing({u"c:\\\u8868\u793A\\a.qmv"}),
+     {"c:\\\x95\x5C\x8E\xA6\\a.qmv\\"},
+     ResultCode::NotMounted,
+     "~ \"c:\\\x95\x5C\x8E\xA6\\a.qmv\" differs by: a trailing backslash or blank\r\n"
+     "not mounted: no entry equals the argument, 1 names it in another spelling; dravlen.exe "
+     "answers 0\r\n",
+     "",
+     1252,
+     0x0411},
     // Without a NUL: the text the argument begins with, and the argument
     // with a blank where a cut would be.
     {"NoNul",
