@@ -1,6 +1,7 @@
 #include "list/near_miss.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 
 #include "dravlen/heap_block.h"
@@ -13,6 +14,9 @@ namespace {
 
 constexpr unsigned kOtherPath = ~0u;
 
+// Room for the bytes one character of the entry converts to.
+constexpr int kCharacterBytes = 8;
+
 // One character as the comparison walks it: one byte, or a lead byte and
 // its trail byte.
 struct Unit {
@@ -22,10 +26,13 @@ struct Unit {
 
 class Units {
  public:
-  explicit Units(std::size_t capacity)
-      : block_(AllocateHeapBlock(capacity * sizeof(Unit))),
+  // Not ok() when the block cannot be had, or its size not be counted.
+  explicit Units(uint64_t capacity)
+      : block_(capacity <= SIZE_MAX / sizeof(Unit)
+                   ? AllocateHeapBlock(static_cast<std::size_t>(capacity) * sizeof(Unit))
+                   : HeapBlock()),
         units_(reinterpret_cast<Unit*>(block_.get())),
-        capacity_(block_ ? capacity : 0) {}
+        capacity_(block_ ? static_cast<std::size_t>(capacity) : 0) {}
 
   bool ok() const { return units_ != nullptr; }
   const Unit* data() const { return units_; }
@@ -110,7 +117,10 @@ unsigned Differences(const Unit* entry, std::size_t entryLength, const Units& ar
 
 unsigned NearMissReasons(BSTR reported, const char* argument) {
   const UINT length = reported != nullptr ? SysStringLen(reported) : 0;
-  Units entry(length + 1);
+  // Each of a character's bytes can be a character of its own: the
+  // comparison's lead bytes are the system's, the conversion is the
+  // thread's code page.
+  Units entry(uint64_t{length} * kCharacterBytes + 1);
   Units other(std::strlen(argument) + 1);
   if (!entry.ok() || !other.ok()) return 0;
   other.add(argument, static_cast<int>(std::strlen(argument)), false);
@@ -131,7 +141,7 @@ unsigned NearMissReasons(BSTR reported, const char* argument) {
                               reported[i + 1] >= 0xDC00 && reported[i + 1] <= 0xDFFF
                           ? 2
                           : 1;
-    char bytes[8];
+    char bytes[kCharacterBytes];
     WCHAR back[4];
     const int converted = WideCharToMultiByte(codePage, 0, reported + i, count, bytes, sizeof bytes,
                                               nullptr, nullptr);

@@ -31,13 +31,14 @@ FakeBehaviour Listing(std::vector<Entry> entries) {
   return behaviour;
 }
 
-// Entries from index `unreadable` on cannot be read: the walk reads the
-// list's bounds, then reads them again for each entry, and they stop
-// answering at that entry.
-FakeBehaviour ListingUnreadableFrom(std::vector<Entry> entries, int unreadable) {
+// Entries from the `unreadable`th on, counted from 0, cannot be read: the
+// walk reads the list's bounds, then reads them again for each entry, and
+// they stop answering at that entry.
+FakeBehaviour ListingUnreadableFrom(std::vector<Entry> entries, int unreadable,
+                                    LONG lowerBound = 0) {
   FakeBehaviour behaviour;
-  behaviour.reply = [entries, unreadable](VARIANT* first, VARIANT* second) {
-    *first = ArrayVariant(MakeStringArray(entries));
+  behaviour.reply = [entries, unreadable, lowerBound](VARIANT* first, VARIANT* second) {
+    *first = ArrayVariant(MakeStringArray(entries, lowerBound));
     *second = ArrayVariant(MakeStringArray({}));
     standin::BreakArrayBoundsAfter(first->parray, 2 + 2 * unreadable);
   };
@@ -142,6 +143,18 @@ const ListCase kListCases[] = {
      "= \"c:\\a.qmv\" equals the argument too\r\n"
      "mounted: entry 2 equals the argument; dravlen.exe answers 1\r\n",
      ""},
+    {"TwelfthDecides",
+     Listing({u"c:\\1.qmv", u"c:\\2.qmv", u"c:\\3.qmv", u"c:\\4.qmv", u"c:\\5.qmv", u"c:\\6.qmv",
+              u"c:\\7.qmv", u"c:\\8.qmv", u"c:\\9.qmv", u"c:\\10.qmv", u"c:\\11.qmv",
+              u"C:\\12.QMV"}),
+     {"c:\\12.qmv"},
+     ResultCode::Mounted,
+     "  \"c:\\1.qmv\"\r\n  \"c:\\2.qmv\"\r\n  \"c:\\3.qmv\"\r\n  \"c:\\4.qmv\"\r\n"
+     "  \"c:\\5.qmv\"\r\n  \"c:\\6.qmv\"\r\n  \"c:\\7.qmv\"\r\n  \"c:\\8.qmv\"\r\n"
+     "  \"c:\\9.qmv\"\r\n  \"c:\\10.qmv\"\r\n  \"c:\\11.qmv\"\r\n"
+     "* \"C:\\12.QMV\" equals the argument: this entry decides\r\n"
+     "mounted: entry 12 equals the argument; dravlen.exe answers 1\r\n",
+     ""},
     {"NearMisses",
      Listing(kNearMisses),
      {"C:\\DATA\\\xE9.QMV"},
@@ -179,6 +192,29 @@ const ListCase kListCases[] = {
      "not mounted: no entry equals the argument, 1 names it in another spelling; dravlen.exe "
      "answers 0\r\n",
      ""},
+    // Outside the Basic Multilingual Plane: a surrogate pair is one
+    // character, replaced by one "?". A high surrogate alone is replaced
+    // alone, and the letter after it is kept.
+    {"NearMissBeyondTheBmp",
+     Listing({u"c:\\data\\\U0001F600y.qmv", u"c:\\data\\\xD83Dz.qmv"}),
+     {"c:\\data\\xy.qmv"},
+     ResultCode::NotMounted,
+     "~ \"c:\\data\\?y.qmv\" differs by: characters the ANSI code page lacks (replaced in "
+     "conversion)\r\n"
+     "  \"c:\\data\\?z.qmv\"\r\n"
+     "not mounted: no entry equals the argument, 1 names it in another spelling; dravlen.exe "
+     "answers 0\r\n",
+     ""},
+    // Both end in a separator, of the other kind.
+    {"NearMissLastSeparator",
+     Listing({u"d:\\work.qmv\\", u"d:\\work.qmv "}),
+     {"d:\\work.qmv/"},
+     ResultCode::NotMounted,
+     "~ \"d:\\work.qmv\\\" differs by: slashes\r\n"
+     "~ \"d:\\work.qmv \" differs by: a trailing backslash or blank\r\n"
+     "not mounted: no entry equals the argument, 2 names it in another spelling; dravlen.exe "
+     "answers 0\r\n",
+     ""},
     // Near misses that are none: each entry names another path.
     {"SlashOnOneSideOnly",
      Listing({u"d:\\data\\a.qmv"}),
@@ -212,6 +248,18 @@ const ListCase kListCases[] = {
      "",
      932,
      0x0411},
+    // Converted by the thread's code page 932, compared by the system's
+    // 1252 rules: each byte of a two-byte character is one character.
+    {"NearMissLocaleUnlikeSystem",
+     Listing({u"c:\\\u8868\u793A\\a.qmv"}),
+     {"c:\\\x95\x5C\x8E\xA6\\a.qmv\\"},
+     ResultCode::NotMounted,
+     "~ \"c:\\\x95\x5C\x8E\xA6\\a.qmv\" differs by: a trailing backslash or blank\r\n"
+     "not mounted: no entry equals the argument, 1 names it in another spelling; dravlen.exe "
+     "answers 0\r\n",
+     "",
+     1252,
+     0x0411},
     // Without a NUL: the text the argument begins with, and the argument
     // with a blank where a cut would be.
     {"NoNul",
@@ -239,6 +287,22 @@ const ListCase kListCases[] = {
      "= \"C:\\A.QMV\" equals the argument too\r\n"
      "mounted: entry 1 equals the argument; dravlen.exe answers 1\r\n",
      "reading the container list at index 2: 0x8000FFFF Catastrophic failure\r\n"},
+    // The index the component's own array gives the entry, whatever its
+    // lower bound; before an equal one, the reading that failed answers 4.
+    {"UnreadableAtNegativeIndex",
+     ListingUnreadableFrom({u"c:\\a.qmv", u"c:\\b.qmv", u"c:\\c.qmv"}, 1, -3),
+     {"c:\\a.qmv"},
+     ResultCode::Mounted,
+     "* \"c:\\a.qmv\" equals the argument: this entry decides\r\n"
+     "mounted: entry 1 equals the argument; dravlen.exe answers 1\r\n",
+     "reading the container list at index -2: 0x8000FFFF Catastrophic failure\r\n"},
+    {"UnreadableAtIndexZero",
+     ListingUnreadableFrom({u"c:\\a.qmv", u"c:\\b.qmv"}, 1, -1),
+     {"c:\\b.qmv"},
+     ResultCode::ComponentUnavailable,
+     "  \"c:\\a.qmv\"\r\n"
+     "unavailable: the component could not answer; dravlen.exe answers 4\r\n",
+     "reading the container list at index 0: 0x8000FFFF Catastrophic failure\r\n"},
     {"Unregistered",
      std::nullopt,
      {},

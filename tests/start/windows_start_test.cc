@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -26,6 +28,18 @@ ResultCode RecordingRun(int argc, const char* const* argv) {
   return ResultCode::Mounted;
 }
 
+// Runs that end the process instead of returning.
+ResultCode AbortingRun(int, const char* const*) { std::abort(); }
+ResultCode TerminatingRun(int, const char* const*) { std::terminate(); }
+
+// Starts `run` where abort and std::terminate act as the runtime's own, so
+// that only what the start installs can make them answer 4.
+[[noreturn]] void StartWithRuntimeBackstops(ProgramRun run) {
+  std::signal(SIGABRT, SIG_DFL);
+  std::set_terminate([] { std::abort(); });
+  std::_Exit(StartWindowsProgram(run));
+}
+
 class WindowsStartTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -43,6 +57,7 @@ struct StartCase {
   std::string commandLine;
   Arguments expected;
   std::vector<std::string> calls;
+  ProgramRun run = &RecordingRun;  // another ends the process, which must answer 4
 };
 
 const char kModule[] = "C:\\Program Files\\Dravlen\\dravlen.exe";
@@ -68,6 +83,9 @@ const StartCase kStartCases[] = {
      "p \x81\" b",
      {"p", "\x81\"", "b"},
      {"SetErrorMode", "SetUnhandledExceptionFilter", "GetCommandLineA", "run"}},
+    // Left to the runtime, abort answers 3 on Windows: "invalid arguments".
+    {"AbortAnswersUnavailable", 1252, "dravlen.exe", {}, {}, &AbortingRun},
+    {"TerminateAnswersUnavailable", 1252, "dravlen.exe", {}, {}, &TerminatingRun},
 };
 
 TEST_F(WindowsStartTest, RunsWithTheSplitCommandLine) {
@@ -77,6 +95,10 @@ TEST_F(WindowsStartTest, RunsWithTheSplitCommandLine) {
     standin::SetSystemAnsiCodePage(test.codePage);
     standin::SetModuleFileName(kModule);
     standin::SetCommandLine(test.commandLine);
+    if (test.run != &RecordingRun) {
+      EXPECT_EXIT(StartWithRuntimeBackstops(test.run), ::testing::ExitedWithCode(4), "");
+      continue;
+    }
     standin::StartCallLog();
     EXPECT_EQ(StartWindowsProgram(&RecordingRun), 1);
     EXPECT_EQ(standin::TakeCallLog(), test.calls);
