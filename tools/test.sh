@@ -4,8 +4,9 @@
 # undefined-behaviour sanitizers, a short run of
 # each fuzz target, and the Windows builds: both inspected and run end to
 # end under Wine against the project's test component, the 32-bit product
-# through Wine's WoW64 where this machine executes 32-bit code (its cases
-# are reported as skipped, with the reason, where it does not).
+# through Wine's WoW64, natively or under qemu-user's emulation (its cases
+# are reported as skipped, with the reason, where 32-bit code cannot run
+# either way).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
