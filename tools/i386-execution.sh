@@ -66,6 +66,12 @@ i386_in_namespace() {
     exec "$@"' i386-namespace "$i386_binfmt" "$entry" "${user[@]}" "$@"
 }
 
+# Answers 0 where this kernel lets a user namespace mount a binfmt_misc of
+# its own, as i386_in_namespace needs; says why not on standard error.
+i386_namespace_mounts() {
+  unshare --user --map-root-user --mount -- mount -t binfmt_misc binfmt_misc "$i386_binfmt"
+}
+
 # Runs "$@" where 32-bit programs run: through i386_in_namespace where
 # i386_qemu names an emulator, directly where it is empty.
 i386_run() {

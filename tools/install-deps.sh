@@ -13,7 +13,7 @@
 # Where the kernel cannot execute the 32-bit Wine loader, qemu-user (8.1 or
 # later; on Debian 12 from bookworm-backports, through a sources file of
 # the project's own) runs it under emulation, through a binfmt_misc entry
-# that lives only inside each test run's own namespace
+# that lives only inside the namespace of each Wine program that needs it
 # (tools/i386-execution.sh). The last line says how 32-bit code runs here,
 # or, loudly, why it cannot.
 #
@@ -253,8 +253,7 @@ Components: main
 i386_execution "$loader"
 if [ "$i386_how" = none ] && [ -e "$loader" ] && ! i386_find_qemu; then
   reason=""
-  if ! error=$(unshare --user --map-root-user --mount -- \
-                 mount -t binfmt_misc binfmt_misc "$i386_binfmt" 2>&1 </dev/null); then
+  if ! error=$(i386_namespace_mounts 2>&1 </dev/null); then
     reason="this kernel does not let a user namespace mount a binfmt_misc of its own (Linux 6.7 or later, with user namespaces allowed): ${error:-unshare failed}"
   else
     install_qemu

@@ -96,7 +96,6 @@ case "$action" in
     log=$DRAVLEN_WINE_WORK/prefix-setup.log
     : >"$log"
     rm -f "$DRAVLEN_WINE_WORK/unsupported" "$DRAVLEN_WINE_WORK/emulator"
-    i386_qemu=""
     [ "$DRAVLEN_WINE_BITS" = 8 ] || check_32_bit_execution
     stop_server "$DRAVLEN_PREFIX"
     stop_server "$DRAVLEN_BARE_PREFIX"
